@@ -1,0 +1,11 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_US" sourcelanguage="ru_RU">
+<context>
+    <name>RegistrationStatus</name>
+    <message>
+        <source>Не было описания ошибки emptyDataForUpdate</source>
+        <translation>No error description: emptyDataForUpdate</translation>
+    </message>
+</context>
+</TS>
