@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QList>
+#include <QPointer>
+#include <QWidget>
+
+class QCheckBox;
+class QGroupBox;
+class QLayout;
+class QVBoxLayout;
+
+// A collapsible, checkable group of settings. Collapsed it shows only a header box; once
+// expanded its checked group box holds the editors, and its check state says "use these".
+class CAbstatractSettingsField : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit CAbstatractSettingsField(QWidget* parent = nullptr);
+
+    // The group's enabled flag that every concrete getter reports.
+    bool isGroupEnabled() const;
+
+signals:
+    void edited();
+    void showSetDeviceClassC(QString deviceClass);
+
+public slots:
+    void expand();
+    void expandAll();
+
+protected slots:
+    void setGrName(QString name);
+    void appendWidget(QWidget* widget);
+    void appendLayout(QLayout* layout);
+
+protected:
+    QCheckBox* headerBox() const { return m_headerBox; }
+    QGroupBox* groupBox() const { return m_groupBox; }
+    QVBoxLayout* innerLayout() const { return m_innerLayout; }
+
+private:
+    void onHeaderToggled(bool checked);
+    void onGroupToggled(bool checked);
+
+    QVBoxLayout* m_outerLayout = nullptr;
+    QCheckBox* m_headerBox = nullptr;
+    QGroupBox* m_groupBox = nullptr;
+    QVBoxLayout* m_innerLayout = nullptr;
+    QList<QPointer<CAbstatractSettingsField>> m_nestedGroups;
+};
