@@ -8,4 +8,23 @@
         <translation>No error description: emptyDataForUpdate</translation>
     </message>
 </context>
+<context>
+    <name>SendDataDialog</name>
+    <message>
+        <source>Отправка данных на устройство</source>
+        <translation>Sending data to a device</translation>
+    </message>
+    <message>
+        <source>DevEui:</source>
+        <translation>DevEui:</translation>
+    </message>
+    <message>
+        <source>Порт:</source>
+        <translation>Port:</translation>
+    </message>
+    <message>
+        <source>Данные:</source>
+        <translation>Data:</translation>
+    </message>
+</context>
 </TS>
