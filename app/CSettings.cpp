@@ -139,6 +139,11 @@ void CSettings::seedFileNameKeys()
     }
 }
 
+void CSettings::loadLastSendEui()
+{
+    currentLastSendEui = readValue(lastSendEui, currentLastSendEui).toString();
+}
+
 void CSettings::backUpUnreadableFile()
 {
     if (!m_unreadableOnOpen || m_backupDone)

@@ -40,6 +40,9 @@ public:
 
     // Writes the defaults of the three file-name keys and lastSendEui where they are absent.
     static void seedFileNameKeys();
+    // Takes the DevEUI saved by an earlier run into currentLastSendEui, so the send-data
+    // dialog offers it again after a restart.
+    static void loadLastSendEui();
 
     // A store on an explicit file; the program itself uses instance(), which opens
     // "settings.cfg" in the current working directory.

@@ -31,6 +31,7 @@ int main(int argc, char* argv[])
     AppStartup::connectClientToParser();
 
     CSettings::seedFileNameKeys();
+    CSettings::loadLastSendEui();
 
     CMainWindow window;
     window.show();

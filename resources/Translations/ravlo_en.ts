@@ -2,10 +2,275 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US" sourcelanguage="ru_RU">
 <context>
+    <name>CExtPulseSettingsField</name>
+    <message>
+        <source>Дополнительные настройки</source>
+        <translation>Advanced settings</translation>
+    </message>
+    <message>
+        <source>Адрес</source>
+        <translation>Address</translation>
+    </message>
+    <message>
+        <source>Имя объекта</source>
+        <translation>Object name</translation>
+    </message>
+    <message>
+        <source>Помещение</source>
+        <translation>Room</translation>
+    </message>
+    <message>
+        <source>Пользовательское имя</source>
+        <translation>User name</translation>
+    </message>
+    <message>
+        <source>Информация/комментарий</source>
+        <translation>Information/comment</translation>
+    </message>
+    <message>
+        <source>Индивидуальный адрес</source>
+        <translation>Individual address</translation>
+    </message>
+    <message>
+        <source>Заводской номер</source>
+        <translation>Factory number</translation>
+    </message>
+    <message>
+        <source>Дата поверки</source>
+        <translation>Verification date</translation>
+    </message>
+    <message>
+        <source>Межповерочный интервал, лет</source>
+        <translation>Verification interval, years</translation>
+    </message>
+    <message>
+        <source>Номер лицевого счета</source>
+        <translation>Account number</translation>
+    </message>
+    <message>
+        <source>Модель</source>
+        <translation>Model</translation>
+    </message>
+    <message>
+        <source>Количество тарифов</source>
+        <translation>Number of rates</translation>
+    </message>
+    <message>
+        <source>Количество фаз</source>
+        <translation>Number of phase</translation>
+    </message>
+    <message>
+        <source>Вода</source>
+        <translation>Water</translation>
+    </message>
+    <message>
+        <source>Перечень телефонов</source>
+        <translation>Telephones list</translation>
+    </message>
+    <message>
+        <source>Перечень email</source>
+        <translation>Email list</translation>
+    </message>
+    <message>
+        <source>Перечень telegram</source>
+        <translation>Telegram list</translation>
+    </message>
+    <message>
+        <source>Текс смс сообщений</source>
+        <translation>SMS message text</translation>
+    </message>
+    <message>
+        <source>Текст сообщений</source>
+        <translation>Message text</translation>
+    </message>
+    <message>
+        <source>Текст голосовых сообщений</source>
+        <translation>Voice message text</translation>
+    </message>
+    <message>
+        <source>Отправка SMS о тревогах</source>
+        <translation>Send SMS about alarms</translation>
+    </message>
+    <message>
+        <source>Отправка email о тревогах</source>
+        <translation>Send email about alarms</translation>
+    </message>
+    <message>
+        <source>Отправка телеграм сообщений о тревогах</source>
+        <translation>Send telegram message about alarms</translation>
+    </message>
+    <message>
+        <source>Отправка голосовых сообщений о тревогах</source>
+        <translation>Send voice message about alarms</translation>
+    </message>
+    <message>
+        <source>Включить уведомления о тревогах</source>
+        <translation>Enable notifications about alarms</translation>
+    </message>
+    <message>
+        <source>Отправка настраиваемых сообщений</source>
+        <translation>Sending custom messages</translation>
+    </message>
+    <message>
+        <source>Отправка сообщений предустановленного формата</source>
+        <translation>Sending messages in a predefined format</translation>
+    </message>
+    <message>
+        <source>Отображать профиль мощности</source>
+        <translation>Display power profile</translation>
+    </message>
+    <message>
+        <source>Наличие реле</source>
+        <translation>Relay presence</translation>
+    </message>
+    <message>
+        <source>Отображать как</source>
+        <translation>Display as</translation>
+    </message>
+    <message>
+        <source>Статус</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>Цвет</source>
+        <translation>Color</translation>
+    </message>
+    <message>
+        <source>Однофазный</source>
+        <translation>One-phase</translation>
+    </message>
+    <message>
+        <source>Трехфазный</source>
+        <translation>Three-phase</translation>
+    </message>
+    <message>
+        <source>Горячая</source>
+        <translation>Hot</translation>
+    </message>
+    <message>
+        <source>Холодная</source>
+        <translation>Cold</translation>
+    </message>
+    <message>
+        <source>Меркурий %1</source>
+        <translation>Mercury %1</translation>
+    </message>
+    <message>
+        <source>другой</source>
+        <translation>other</translation>
+    </message>
+    <message>
+        <source>ЦЭ 2726А</source>
+        <translation>CE 2726A</translation>
+    </message>
+    <message>
+        <source>ЦЭ 2727А</source>
+        <translation>CE 2727A</translation>
+    </message>
+    <message>
+        <source>Топаз 104/105</source>
+        <translation>Topaz 104/105</translation>
+    </message>
+    <message>
+        <source>Меркурий 206 (Инкотекс)</source>
+        <translation>Mercury 206 (Incotex)</translation>
+    </message>
+    <message>
+        <source>В эксплуатации</source>
+        <translation>In operation</translation>
+    </message>
+    <message>
+        <source>Не активно</source>
+        <translation>Not active</translation>
+    </message>
+    <message>
+        <source>На ремонте</source>
+        <translation>On repair</translation>
+    </message>
+    <message>
+        <source>Тестируется</source>
+        <translation>Testing</translation>
+    </message>
+</context>
+<context>
+    <name>CPulseSettingsField</name>
+    <message>
+        <source>Настройки Qelt Pulse</source>
+        <translation>Qelt Pulse settings</translation>
+    </message>
+    <message>
+        <source>Группа</source>
+        <translation>Group</translation>
+    </message>
+    <message>
+        <source>младше 1.0</source>
+        <translation>older than 1.0</translation>
+    </message>
+    <message>
+        <source>1.1 и старше</source>
+        <translation>1.1 and newer</translation>
+    </message>
+    <message>
+        <source>Версия прошивки</source>
+        <translation>Firmware version</translation>
+    </message>
+    <message>
+        <source>ЦЭ 2726А, ЦЭ 2727А, Меркурий 206...</source>
+        <translation>CE 2726A, CE 2727A, Mercury 206...</translation>
+    </message>
+    <message>
+        <source>ЦЭ 2726А, ЦЭ 2727А, Меркурий 206,Меркурий 200.02,Топаз 104/105,Меркурий 206 (Инкотекс)</source>
+        <translation>CE 2726A, CE 2727A, Mercury 206,Mercury 200.02,Topaz 104/105,Mercury 206 (Incotex)</translation>
+    </message>
+    <message>
+        <source>Меркурий 203.2TD, Меркурий 204, Меркурий 208...</source>
+        <translation>Mercury 203.2TD, Mercury 204, Mercury 208...</translation>
+    </message>
+    <message>
+        <source>Меркурий 203.2TD, Меркурий 204, Меркурий 208, Меркурий 230,Меркурий 231,Меркурий 233,Меркурий 234,Меркурий 236,Меркурий 238</source>
+        <translation>Mercury 203.2TD, Mercury 204, Mercury 208, Mercury 230,Mercury 231,Mercury 233,Mercury 234,Mercury 236,Mercury 238</translation>
+    </message>
+    <message>
+        <source>СпбЗИП</source>
+        <translation>SpBZIP</translation>
+    </message>
+    <message>
+        <source>Бетар СВЭ</source>
+        <translation>Betar SVE</translation>
+    </message>
+    <message>
+        <source>Бетар СГБМ</source>
+        <translation>Betar SGBM</translation>
+    </message>
+    <message>
+        <source>Тип устройства</source>
+        <translation>Device type</translation>
+    </message>
+</context>
+<context>
     <name>RegistrationStatus</name>
     <message>
         <source>Не было описания ошибки emptyDataForUpdate</source>
         <translation>No error description: emptyDataForUpdate</translation>
+    </message>
+</context>
+<context>
+    <name>SendDataDialog</name>
+    <message>
+        <source>Отправка данных на устройство</source>
+        <translation>Sending data to a device</translation>
+    </message>
+    <message>
+        <source>DevEui:</source>
+        <translation>DevEui:</translation>
+    </message>
+    <message>
+        <source>Порт:</source>
+        <translation>Port:</translation>
+    </message>
+    <message>
+        <source>Данные:</source>
+        <translation>Data:</translation>
     </message>
 </context>
 </TS>
