@@ -383,19 +383,17 @@ void CMessageParser::handleGetDevicesResp(const QJsonObject& object)
     const QJsonArray list = object.value(Protocol::Key::devicesList).toArray();
     // The record describes one device only: the last one of the list, read on its own, so that
     // no record mixes the values of two devices.
-    QJsonObject element;
-    for (int i = list.size() - 1; i >= 0 && element.isEmpty(); --i) {
-        if (list.at(i).isObject())
-            element = list.at(i).toObject();
-        else
-            DEBUG_LOG << "device entry" << i << "is not an object";
+    int last = list.size() - 1;
+    while (last >= 0 && !list.at(last).isObject()) {
+        DEBUG_LOG << "device entry" << last << "is not an object";
+        --last;
     }
-    if (element.isEmpty()) {
+    if (last < 0) {
         DEBUG_LOG << "devList is empty";
         emit infoDevicesResp(LoRaDevice());
         return;
     }
-    const LoRaDevice device = deviceFromServerObject(element);
+    const LoRaDevice device = deviceFromServerObject(list.at(last).toObject());
     DEBUG_LOG << (device.serverAdrEnable ? "true" : "false");
     emit devicesList(QJsonDocument(object));
     emit infoDevicesResp(device);
@@ -443,8 +441,6 @@ void CMessageParser::handleDeleteDevicesResp(const QJsonObject& object)
     const QJsonArray statuses = object.value(Protocol::Key::deviceDeleteStatus).toArray();
     for (const QJsonValue& value : statuses) {
         const QJsonObject entry = value.toObject();
-        DEBUG_LOG << entry.value(Protocol::Key::devEui).toString()
-                  << entry.value(Protocol::Key::status).toString();
         if (entry.contains(Protocol::Key::status))
             lastStatus = entry.value(Protocol::Key::status).toString();
     }

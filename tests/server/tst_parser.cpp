@@ -239,6 +239,11 @@ void TestParser::deviceListGivesLastDeviceAlone()
     QVERIFY(d.devName.isEmpty());
     QCOMPARE(d.rxWindow, 0);
     QCOMPARE(spies.list.count(), 1);
+
+    // An empty last entry is still the last device: nothing of the one before it is taken.
+    parser()->processReceivedMessage(devicesResp(QStringLiteral(R"([{"devEui":"0000000000000001"},{}])")));
+    QVERIFY(spies.lastDevice().devEui.isEmpty());
+    QCOMPARE(spies.lastDevice().classCGate, 1);
 }
 
 void TestParser::emptyDeviceList_data()
