@@ -4,9 +4,10 @@
 #include "server/CServerClient.h"
 #include "server/Protocol.h"
 
-#include <QJsonObject>
 #include <QMutex>
 #include <QMutexLocker>
+
+#include <cmath>
 
 namespace {
 CMessageParser* g_parser = nullptr;
@@ -16,6 +17,51 @@ QString compact(const QJsonObject& object)
 {
     return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
 }
+
+// The start of a long frame, enough to recognise it in the log.
+QString excerpt(const QString& text)
+{
+    constexpr int maxLogged = 256;
+    return text.size() <= maxLogged ? text : text.left(maxLogged) + QStringLiteral("...");
+}
+
+// The frame as one JSON object, or false (with the reason in the log) when it is not one.
+bool parseObject(const QString& msg, QJsonObject& object)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(msg.toUtf8(), &error);
+    if (error.error != QJsonParseError::NoError) {
+        DEBUG_LOG << "Json parsing error[" + QString::number(error.error) + "], offset[" +
+                         QString::number(error.offset) + "]";
+        return false;
+    }
+    if (document.isArray()) {
+        DEBUG_LOG << "jsonDoc is an array -> " << excerpt(msg);
+        return false;
+    }
+    if (document.isNull()) {
+        DEBUG_LOG << "failed to create to JSON doc ->" << excerpt(msg);
+        return false;
+    }
+    if (!document.isObject()) {
+        DEBUG_LOG << "json doc is not an object";
+        return false;
+    }
+    object = document.object();
+    return true;
+}
+
+struct PlanFrequencies
+{
+    const char* name;
+    qint32 freqs[5];
+    qint32 freqRx2;
+};
+
+const PlanFrequencies knownPlans[] = {
+    {"RU868", {864100000, 864300000, 864500000, 864700000, 864900000}, 869100000},
+    {"EU868", {867100000, 867300000, 867500000, 867700000, 867900000}, 869525000},
+};
 } // namespace
 
 CMessageParser* CMessageParser::instance(QObject* parent)
@@ -29,6 +75,8 @@ CMessageParser* CMessageParser::instance(QObject* parent)
 }
 
 CMessageParser::CMessageParser(QObject* parent) : QObject(parent) {}
+
+// ---- request texts -------------------------------------------------------------------------
 
 QString CMessageParser::authRequest(const QString& login, const QString& password)
 {
@@ -47,47 +95,280 @@ QString CMessageParser::closeAuthRequest(const QString& token)
     return compact({{Protocol::Key::cmd, Protocol::Cmd::closeAuthReq}, {Protocol::Key::token, token}});
 }
 
-// The request building and the remaining handlers are completed with the server link.
+QString CMessageParser::getDevicesRequest(const QStringList& devEuis)
+{
+    const QJsonObject select{{Protocol::Key::devEuiList, QJsonArray::fromStringList(devEuis)}};
+    return compact({{Protocol::Key::cmd, Protocol::Cmd::getDevicesReq}, {Protocol::Key::select, select}});
+}
+
 bool CMessageParser::formDeviceJson(const LoRaDevice& regDevInfo, QJsonArray& out)
 {
-    out.append(QJsonObject{{Protocol::Key::devEui, regDevInfo.devEui}});
+    // Which groups of keys the device object carries follows from its credentials: a device
+    // read back from the server with both kinds is a settings update without key material,
+    // a device with neither (a scan or a file line) is a first registration with everything.
+    bool neither = false;
+    bool withClassCAndMask = false;
+    bool withAbp = false;
+    bool withOtaa = false;
+    if (regDevInfo.existOTAA() && !regDevInfo.existABP()) {
+        DEBUG_LOG << "if (regDevInfo.existOTAA() && !regDevInfo.existABP())";
+        withOtaa = true;
+    } else if (regDevInfo.existABP() && !regDevInfo.existOTAA()) {
+        DEBUG_LOG << "if (regDevInfo.existABP() && !regDevInfo.existOTAA())";
+        withAbp = true;
+    } else if (regDevInfo.existOTAA() && regDevInfo.existABP()) {
+        DEBUG_LOG << "if ( regDevInfo.existOTAA() && regDevInfo.existABP() )";
+        DEBUG_LOG << "name: " << regDevInfo.devName;
+        DEBUG_LOG << "class: " << regDevInfo.devClass;
+        withClassCAndMask = true;
+    } else {
+        DEBUG_LOG << "else";
+        neither = withClassCAndMask = withAbp = withOtaa = true;
+    }
+
+    QJsonObject device;
+    device.insert(Protocol::Key::devEui, regDevInfo.devEui);
+    if (!regDevInfo.devName.isEmpty() || neither)
+        device.insert(Protocol::Key::devName, regDevInfo.devName);
+    if (!regDevInfo.devClass.isEmpty())
+        device.insert(Protocol::Key::devClass, regDevInfo.devClass);
+
+    if (withClassCAndMask) {
+        if (regDevInfo.reactionTime >= 0)
+            device.insert(Protocol::Key::reactionTime, regDevInfo.reactionTime);
+        if (regDevInfo.classCGate > 0)
+            device.insert(Protocol::Key::useDownlinkQueueClassC, regDevInfo.useDownlinkQueueClassC);
+    }
+
+    QJsonObject plan;
+    for (int channel = 4; channel <= 8; ++channel) {
+        if (regDevInfo.freq(channel) >= 0)
+            plan.insert(Protocol::Key::freq(channel), regDevInfo.freq(channel));
+    }
+    if (!plan.isEmpty() || neither)
+        device.insert(Protocol::Key::frequencyPlan, plan);
+    if (regDevInfo.freqRx2 >= 0)
+        device.insert(Protocol::Key::freqRx2, regDevInfo.freqRx2);
+
+    if (withClassCAndMask) {
+        QJsonObject mask;
+        for (int i = 0; i < int(regDevInfo.channelEn.size()); ++i)
+            mask.insert(Protocol::Key::channelEn(i + 1), regDevInfo.channelEn[size_t(i)]);
+        device.insert(Protocol::Key::channelMask, mask);
+    }
+
+    if (regDevInfo.preferDr > -1)
+        device.insert(Protocol::Key::preferDr, regDevInfo.preferDr);
+    if (regDevInfo.preferPower > -1)
+        device.insert(Protocol::Key::preferPower, regDevInfo.preferPower);
+    if (regDevInfo.rxWindow != -1)
+        device.insert(Protocol::Key::rxWindow, regDevInfo.rxWindow);
+    if (regDevInfo.delayRx1 != -1)
+        device.insert(Protocol::Key::delayRx1, regDevInfo.delayRx1);
+    if (regDevInfo.drRx2 != -1)
+        device.insert(Protocol::Key::drRx2, regDevInfo.drRx2);
+    if (regDevInfo.delayJoin1 != -1)
+        device.insert(Protocol::Key::delayJoin1, regDevInfo.delayJoin1);
+
+    QJsonObject position;
+    if (!isUnsetCoordinate(regDevInfo.longitude))
+        position.insert(Protocol::Key::longitude, regDevInfo.longitude);
+    if (!isUnsetCoordinate(regDevInfo.latitude))
+        position.insert(Protocol::Key::latitude, regDevInfo.latitude);
+    if (regDevInfo.altitude != -1)
+        position.insert(Protocol::Key::altitude, regDevInfo.altitude);
+    if (!position.isEmpty())
+        device.insert(Protocol::Key::position, position);
+
+    if (withAbp) {
+        QJsonObject abp;
+        // The DevAddr travels as the whole unsigned number (qint64 keeps values above 2^31 exact).
+        if (regDevInfo.devAddress != 0)
+            abp.insert(Protocol::Key::devAddress, qint64(regDevInfo.devAddress));
+        if (!regDevInfo.appsKey.isEmpty())
+            abp.insert(Protocol::Key::appsKey, regDevInfo.appsKey);
+        if (!regDevInfo.nwksKey.isEmpty())
+            abp.insert(Protocol::Key::nwksKey, regDevInfo.nwksKey);
+        if (!abp.isEmpty())
+            device.insert(Protocol::Key::abp, abp);
+    }
+    if (withOtaa) {
+        device.insert(Protocol::Key::otaa, QJsonObject{{Protocol::Key::appEui, regDevInfo.appEui},
+                                                       {Protocol::Key::appKey, regDevInfo.appKey}});
+    }
+
+    device.insert(Protocol::Key::serverAdrEnable, regDevInfo.serverAdrEnable);
+    out.append(device);
     return true;
 }
 
+// ---- request senders -----------------------------------------------------------------------
+
+void CMessageParser::getDevReq(LoRaDevice lastInfo)
+{
+    CServerClient::instance()->sendMessage(getDevicesRequest(QStringList{lastInfo.devEui}));
+}
+
+void CMessageParser::mngDevReq(LoRaDevice regDevInfo)
+{
+    DEBUG_LOG << "Формирую запрос на регистрацию устройства / обновление данных";
+    DEBUG_LOG << "exist ABP: " << (regDevInfo.existABP() ? "true" : "false");
+    DEBUG_LOG << "exist OTAA: " << (regDevInfo.existOTAA() ? "true" : "false");
+    QJsonArray list;
+    formDeviceJson(regDevInfo, list);
+    CServerClient::instance()->sendMessage(
+        compact({{Protocol::Key::cmd, Protocol::Cmd::manageDevicesReq}, {Protocol::Key::devicesList, list}}));
+    DEBUG_LOG << "Запрос отправлен";
+}
+
+void CMessageParser::mngDevsReq(QVector<LoRaDevice> devices)
+{
+    DEBUG_LOG << "Формирую запрос на регистрацию устройства / обновление данных";
+    QJsonArray list;
+    for (const LoRaDevice& device : devices)
+        formDeviceJson(device, list);
+    QJsonObject request{{Protocol::Key::cmd, Protocol::Cmd::manageDevicesReq}};
+    if (!list.isEmpty())
+        request.insert(Protocol::Key::devicesList, list);
+    const QString text = compact(request);
+    DEBUG_LOG << text;
+    CServerClient::instance()->sendMessage(text);
+    DEBUG_LOG << "Запрос отправлен";
+}
+
+void CMessageParser::manageAppdataReq(QVector<QJsonDocument> pulseData)
+{
+    DEBUG_LOG << "Формирую запрос на добавление аттрибутов к устройству";
+    QJsonArray list;
+    for (const QJsonDocument& document : pulseData)
+        list.append(document.object());
+    CServerClient::instance()->sendMessage(compact(
+        {{Protocol::Key::cmd, Protocol::Cmd::manageDeviceAppdataReq}, {Protocol::Key::dataList, list}}));
+    DEBUG_LOG << "Запрос отправлен";
+}
+
+void CMessageParser::testAppdata() {}
+
+// ---- checking and dispatch -----------------------------------------------------------------
+
 void CMessageParser::processReceivedMessage(QString msg)
 {
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(msg.toUtf8(), &error);
-    if (error.error != QJsonParseError::NoError) {
-        DEBUG_LOG << "Json parsing error[" + QString::number(error.error) + "], offset[" +
-                         QString::number(error.offset) + "]";
+    // Each frame is parsed once here; the handlers work on the parsed object.
+    QJsonObject object;
+    if (!parseObject(msg, object))
+        return;
+    if (object.isEmpty()) {
+        DEBUG_LOG << "JSON object is empty";
         return;
     }
-    if (!document.isObject()) {
-        DEBUG_LOG << "json doc is not an object";
+    if (!object.contains(Protocol::Key::cmd)) {
+        DEBUG_LOG << "JSON not contains cmd key!";
         return;
     }
-    const QJsonObject object = document.object();
-    const QString cmd = object.value(Protocol::Key::cmd).toString();
-    if (cmd == Protocol::Cmd::authResp && object.contains(Protocol::Key::status))
-        authResp(msg);
-    else if (cmd == Protocol::Cmd::serverInfoResp)
-        srvInfoResp(msg);
+    const QJsonValue cmdValue = object.value(Protocol::Key::cmd);
+    if (!cmdValue.isString()) {
+        DEBUG_LOG << "cmd is not a text:" << excerpt(msg);
+        return;
+    }
+    const QString cmd = cmdValue.toString();
+    if (cmd == Protocol::Cmd::authResp) {
+        if (object.contains(Protocol::Key::status))
+            handleAuthResp(object);
+        else
+            DEBUG_LOG << "auth_resp without status ignored";
+    } else if (cmd == Protocol::Cmd::serverInfoResp) {
+        handleServerInfoResp(object);
+    } else if (cmd == Protocol::Cmd::closeAuthResp) {
+        handleCloseAuthResp(object);
+    } else if (cmd == Protocol::Cmd::getDevicesResp) {
+        handleGetDevicesResp(object);
+    } else if (cmd == Protocol::Cmd::manageDevicesResp) {
+        handleManageDevicesResp(object);
+    } else if (cmd == Protocol::Cmd::deleteDevicesResp) {
+        handleDeleteDevicesResp(object);
+    } else if (cmd == Protocol::Cmd::manageDeviceAppdataResp) {
+        handleManageAppdataResp(object);
+    } else if (cmd == Protocol::Cmd::rx) {
+        handleUplink(object);
+    }
 }
+
+// ---- text entry points ---------------------------------------------------------------------
 
 void CMessageParser::authResp(QString msg)
 {
-    const QJsonObject object = QJsonDocument::fromJson(msg.toUtf8()).object();
-    m_lastAuth.token = object.value(Protocol::Key::token).toString();
-    m_lastAuth.deviceAccess = object.value(Protocol::Key::deviceAccess).toString();
-    m_lastAuth.status = object.value(Protocol::Key::status).toBool();
-    m_lastAuth.errString = object.value(Protocol::Key::errString).toString();
-    emit authMsgResp(m_lastAuth);
+    QJsonObject object;
+    if (parseObject(msg, object))
+        handleAuthResp(object);
 }
 
 void CMessageParser::srvInfoResp(QString msg)
 {
-    const QJsonObject object = QJsonDocument::fromJson(msg.toUtf8()).object();
+    QJsonObject object;
+    if (parseObject(msg, object))
+        handleServerInfoResp(object);
+}
+
+void CMessageParser::closeAuthResp(QString msg)
+{
+    QJsonObject object;
+    if (parseObject(msg, object))
+        handleCloseAuthResp(object);
+}
+
+void CMessageParser::getDevResp(QString msg)
+{
+    QJsonObject object;
+    if (parseObject(msg, object))
+        handleGetDevicesResp(object);
+}
+
+void CMessageParser::mngDevResp(QString msg)
+{
+    QJsonObject object;
+    if (parseObject(msg, object))
+        handleManageDevicesResp(object);
+}
+
+void CMessageParser::deleteDeviceResp(QString msg)
+{
+    QJsonObject object;
+    if (parseObject(msg, object))
+        handleDeleteDevicesResp(object);
+}
+
+void CMessageParser::manageAppdataResp(QString msg)
+{
+    QJsonObject object;
+    if (parseObject(msg, object))
+        handleManageAppdataResp(object);
+}
+
+// ---- answer handlers -----------------------------------------------------------------------
+
+void CMessageParser::handleAuthResp(const QJsonObject& object)
+{
+    m_lastAuth.token = object.value(Protocol::Key::token).toString();
+    m_lastAuth.deviceAccess = object.value(Protocol::Key::deviceAccess).toString();
+    m_lastAuth.status = object.value(Protocol::Key::status).toBool();
+    m_lastAuth.errString = object.value(Protocol::Key::errString).toString();
+    DEBUG_LOG << "token: " << m_lastAuth.token;
+    DEBUG_LOG << "status: " << int(m_lastAuth.status);
+    DEBUG_LOG << "devie access: " << m_lastAuth.deviceAccess;
+    DEBUG_LOG << "err string: " << m_lastAuth.errString;
+    emit authMsgResp(m_lastAuth);
+}
+
+void CMessageParser::handleCloseAuthResp(const QJsonObject& object)
+{
+    // A confirmed logout ends the login: the result carries status false and the old token.
+    m_lastAuth.status = !object.value(Protocol::Key::status).toBool();
+    m_lastAuth.errString = object.value(Protocol::Key::errString).toString();
+    emit authMsgResp(m_lastAuth);
+}
+
+void CMessageParser::handleServerInfoResp(const QJsonObject& object)
+{
     if (!object.contains(Protocol::Key::deviceCount))
         return;
     const QJsonObject counts = object.value(Protocol::Key::deviceCount).toObject();
@@ -97,13 +378,192 @@ void CMessageParser::srvInfoResp(QString msg)
     emit serverInfoResp(m_lastInfo);
 }
 
-void CMessageParser::getDevReq(LoRaDevice) {}
-void CMessageParser::mngDevResp(QString) {}
-void CMessageParser::mngDevReq(LoRaDevice) {}
-void CMessageParser::mngDevsReq(QVector<LoRaDevice>) {}
-void CMessageParser::getDevResp(QString) {}
-void CMessageParser::closeAuthResp(QString) {}
-void CMessageParser::deleteDeviceResp(QString) {}
-void CMessageParser::manageAppdataReq(QVector<QJsonDocument>) {}
-void CMessageParser::manageAppdataResp(QString) {}
-void CMessageParser::testAppdata() {}
+void CMessageParser::handleGetDevicesResp(const QJsonObject& object)
+{
+    const QJsonArray list = object.value(Protocol::Key::devicesList).toArray();
+    // The record describes one device only: the last one of the list, read on its own, so that
+    // no record mixes the values of two devices.
+    int last = list.size() - 1;
+    while (last >= 0 && !list.at(last).isObject()) {
+        DEBUG_LOG << "device entry" << last << "is not an object";
+        --last;
+    }
+    if (last < 0) {
+        DEBUG_LOG << "devList is empty";
+        emit infoDevicesResp(LoRaDevice());
+        return;
+    }
+    const LoRaDevice device = deviceFromServerObject(list.at(last).toObject());
+    DEBUG_LOG << (device.serverAdrEnable ? "true" : "false");
+    emit devicesList(QJsonDocument(object));
+    emit infoDevicesResp(device);
+}
+
+void CMessageParser::handleManageDevicesResp(const QJsonObject& object)
+{
+    const QJsonArray statuses = object.value(Protocol::Key::deviceAddStatus).toArray();
+    if (statuses.isEmpty()) {
+        DEBUG_LOG << "deviceStatus is empty";
+        return;
+    }
+    QVector<QPair<QString, QString>> pairs;
+    QStringList registered;
+    for (const QJsonValue& value : statuses) {
+        const QJsonObject entry = value.toObject();
+        if (!entry.contains(Protocol::Key::status))
+            continue;
+        const QString status = entry.value(Protocol::Key::status).toString();
+        const QString devEui = entry.value(Protocol::Key::devEui).toString();
+        pairs.append({devEui, status});
+        if (status == Protocol::Status::updated || status == Protocol::Status::added)
+            registered.append(devEui);
+    }
+    DEBUG_LOG << "received add statuses: " << statuses.size();
+
+    CServerClient* client = CServerClient::instance();
+    if (statuses.size() >= 2) {
+        emit mngDevsRespSignal(pairs);
+    } else {
+        emit mngDevRespSignal(statuses.first().toObject().value(Protocol::Key::status).toString());
+        // Ask for the device as the server now holds it (nothing to ask for after a refusal).
+        const QString request = getDevicesRequest(registered);
+        client->sendMessage(request);
+        DEBUG_LOG << request;
+    }
+    client->sendMessage(serverInfoRequest());
+}
+
+void CMessageParser::handleDeleteDevicesResp(const QJsonObject& object)
+{
+    if (!object.contains(Protocol::Key::deviceDeleteStatus))
+        return;
+    QString lastStatus;
+    const QJsonArray statuses = object.value(Protocol::Key::deviceDeleteStatus).toArray();
+    for (const QJsonValue& value : statuses) {
+        const QJsonObject entry = value.toObject();
+        if (entry.contains(Protocol::Key::status))
+            lastStatus = entry.value(Protocol::Key::status).toString();
+    }
+    DEBUG_LOG << lastStatus;
+    emit deviceMbRemoved(lastStatus);
+}
+
+void CMessageParser::handleManageAppdataResp(const QJsonObject& object)
+{
+    DEBUG_LOG << "Пришел ответ на добавление аттрибута";
+    if (!object.contains(Protocol::Key::status)) {
+        DEBUG_LOG << "неверный формат принятого ответа";
+        return;
+    }
+    if (!object.value(Protocol::Key::status).toBool()) {
+        DEBUG_LOG << "Ошибка при выполнении команды:" << object.value(Protocol::Key::errString).toString();
+        return;
+    }
+    const QJsonArray updates = object.value(Protocol::Key::updateStatus).toArray();
+    for (const QJsonValue& value : updates) {
+        const QJsonObject entry = value.toObject();
+        DEBUG_LOG << entry.value(Protocol::Key::devEui).toString()
+                  << (entry.value(Protocol::Key::status).toBool() ? "true" : "false");
+    }
+}
+
+void CMessageParser::handleUplink(const QJsonObject& object)
+{
+    // Uplinks pushed by the server are accepted; nothing in the program uses them.
+    const QString type = object.value(Protocol::Key::type).toString();
+    if (type.contains(Protocol::UplinkType::unconfirmed))
+        DEBUG_LOG << "uplink:" << Protocol::UplinkType::unconfirmed;
+    else if (type.contains(Protocol::UplinkType::confirmed))
+        DEBUG_LOG << "uplink:" << Protocol::UplinkType::confirmed;
+}
+
+// ---- device records from the server ------------------------------------------------------
+
+quint32 CMessageParser::devAddressFromJson(const QJsonValue& value)
+{
+    // toInt() would turn every DevAddr above 7FFFFFFF into 0. A double holds all 32-bit values
+    // exactly; a server that stores the address signed sends the same bits as a negative number.
+    const double number = value.toDouble(std::nan(""));
+    if (std::isnan(number) || number != std::floor(number) || number < -2147483648.0 ||
+        number > 4294967295.0) {
+        DEBUG_LOG << "devAddress is not a 32-bit number";
+        return 0;
+    }
+    return number < 0 ? quint32(qint32(number)) : quint32(number);
+}
+
+QString CMessageParser::frequencyPlanName(const LoRaDevice& device)
+{
+    for (const PlanFrequencies& plan : knownPlans) {
+        bool same = device.freqRx2 == plan.freqRx2;
+        for (int i = 0; i < 5 && same; ++i)
+            same = device.freq(4 + i) == plan.freqs[i];
+        if (same)
+            return QString::fromLatin1(plan.name);
+    }
+    return QStringLiteral("custom");
+}
+
+LoRaDevice CMessageParser::deviceFromServerObject(const QJsonObject& element)
+{
+    LoRaDevice device;
+    if (element.contains(Protocol::Key::devEui))
+        device.devEui = element.value(Protocol::Key::devEui).toString().toUpper();
+
+    const QJsonObject abp = element.value(Protocol::Key::abp).toObject();
+    if (!abp.isEmpty()) {
+        device.appsKey = abp.value(Protocol::Key::appsKey).toString().toUpper();
+        device.devAddress = devAddressFromJson(abp.value(Protocol::Key::devAddress));
+        device.nwksKey = abp.value(Protocol::Key::nwksKey).toString().toUpper();
+        device.hasAbp = true;
+    }
+    const QJsonObject otaa = element.value(Protocol::Key::otaa).toObject();
+    if (!otaa.isEmpty()) {
+        device.appEui = otaa.value(Protocol::Key::appEui).toString().toUpper();
+        device.appKey = otaa.value(Protocol::Key::appKey).toString().toUpper();
+        device.hasOtaa = true;
+    }
+
+    const struct
+    {
+        const QString& key;
+        qint32 LoRaDevice::*field;
+    } numbers[] = {{Protocol::Key::reactionTime, &LoRaDevice::reactionTime},
+                   {Protocol::Key::freqRx2, &LoRaDevice::freqRx2},
+                   {Protocol::Key::preferDr, &LoRaDevice::preferDr},
+                   {Protocol::Key::preferPower, &LoRaDevice::preferPower},
+                   {Protocol::Key::rxWindow, &LoRaDevice::rxWindow},
+                   {Protocol::Key::delayRx1, &LoRaDevice::delayRx1},
+                   {Protocol::Key::drRx2, &LoRaDevice::drRx2},
+                   {Protocol::Key::delayJoin1, &LoRaDevice::delayJoin1}};
+    for (const auto& number : numbers) {
+        if (element.contains(number.key))
+            device.*number.field = element.value(number.key).toInt();
+    }
+
+    const QJsonObject plan = element.value(Protocol::Key::frequencyPlan).toObject();
+    if (!plan.isEmpty()) {
+        for (int channel = 4; channel <= 8; ++channel)
+            device.setFreq(channel, plan.value(Protocol::Key::freq(channel)).toInt());
+        // freqRx2 already holds the element's own RX2 frequency (0 when it has none).
+        device.freqPlanName = frequencyPlanName(device);
+    }
+
+    if (element.contains(Protocol::Key::devName)) {
+        device.devName = element.value(Protocol::Key::devName).toString();
+        if (device.devName.isEmpty())
+            device.devName = tr("Имя не установлено");
+    }
+    if (element.contains(Protocol::Key::devClass))
+        device.devClass = element.value(Protocol::Key::devClass).toString();
+
+    if (element.contains(Protocol::Key::position)) {
+        const QJsonObject position = element.value(Protocol::Key::position).toObject();
+        device.altitude = position.value(Protocol::Key::altitude).toInt();
+        device.latitude = position.value(Protocol::Key::latitude).toDouble();
+        device.longitude = position.value(Protocol::Key::longitude).toDouble();
+    }
+    device.serverAdrEnable = element.value(Protocol::Key::serverAdrEnable).toBool();
+    device.classCGate = 1;
+    return device;
+}

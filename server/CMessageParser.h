@@ -5,9 +5,12 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QObject>
+#include <QStringList>
 
-// Translates between records and the server's JSON messages, in both directions.
+// Translates between records and the server's JSON messages, in both directions: builds and
+// sends the requests, checks every incoming frame and turns each answer into records and signals.
 class CMessageParser : public QObject
 {
     Q_OBJECT
@@ -17,7 +20,17 @@ public:
     static QString authRequest(const QString& login, const QString& password);
     static QString serverInfoRequest();
     static QString closeAuthRequest(const QString& token);
+    static QString getDevicesRequest(const QStringList& devEuis);
+    // Appends one device object for a "manage_devices_req"; the device's credentials decide
+    // which groups of keys it carries, unset values are left out.
     static bool formDeviceJson(const LoRaDevice& regDevInfo, QJsonArray& out);
+
+    // One device object of a "get_devices_resp", read into a fresh record.
+    static LoRaDevice deviceFromServerObject(const QJsonObject& element);
+    // "RU868", "EU868" or "custom" from the device's extra channels 4..8 and RX2 frequency.
+    static QString frequencyPlanName(const LoRaDevice& device);
+    // The unsigned 32-bit DevAddr of a "devAddress" number; 0 for anything that is not one.
+    static quint32 devAddressFromJson(const QJsonValue& value);
 
 signals:
     void authMsgResp(AuthResponse response);
@@ -29,6 +42,8 @@ signals:
     void deviceMbRemoved(QString status);
 
 public slots:
+    // The answer handlers also accept a message text directly; received frames are parsed
+    // once in processReceivedMessage and handed on as objects.
     void authResp(QString msg);
     void getDevReq(LoRaDevice lastInfo);
     void mngDevResp(QString msg);
@@ -47,6 +62,15 @@ protected:
     explicit CMessageParser(QObject* parent = nullptr);
 
 private:
+    void handleAuthResp(const QJsonObject& object);
+    void handleServerInfoResp(const QJsonObject& object);
+    void handleCloseAuthResp(const QJsonObject& object);
+    void handleGetDevicesResp(const QJsonObject& object);
+    void handleManageDevicesResp(const QJsonObject& object);
+    void handleDeleteDevicesResp(const QJsonObject& object);
+    void handleManageAppdataResp(const QJsonObject& object);
+    void handleUplink(const QJsonObject& object);
+
     AuthResponse m_lastAuth;
     CloraInfoResp m_lastInfo;
 };

@@ -17,7 +17,17 @@ const char* const stateNames[] = {
     "connecting",   "connected",          "authorization",       "authorizationSuccess",
     "ready",        "disconnected",       "disconnectedFailed",  "authorizationFailed",
     "commonErrors", "serverInfoReqError", "serverInfoRespError", "unknown"};
+
+// States in which the login has been accepted by the server.
+bool isLoggedIn(EClientStates state)
+{
+    return state == EClientStates::authorizationSuccess || state == EClientStates::ready ||
+           state == EClientStates::commonErrors || state == EClientStates::serverInfoRespError;
+}
 } // namespace
+
+const QString CServerClient::connectionRefusedText = QStringLiteral("Connection refused");
+const QString CServerClient::remoteHostClosedText = QStringLiteral("Remote Host Closed Error");
 
 CServerClient* CServerClient::instance(const QString& protocolPrefix, QObject* parent)
 {
@@ -42,8 +52,13 @@ CServerClient::CServerClient(const QString& protocolPrefix, QObject* parent)
     qRegisterMetaType<EClientStates>("EClientStates");
     DEBUG_LOG << Protocol::separatorLine;
 
+    // Qt accepts messages of up to 2 GiB by default; a larger one closes the connection (code 1009).
+    setMaxAllowedIncomingFrameSize(maxIncomingSize);
+    setMaxAllowedIncomingMessageSize(maxIncomingSize);
+
+    // Connected before any open(): an invalid URL reports its error from inside open().
     connect(this, &QWebSocket::connected, this, &CServerClient::onConnected);
-    connect(this, &QWebSocket::disconnected, this, [this] { changeState(EClientStates::disconnected); });
+    connect(this, &QWebSocket::disconnected, this, &CServerClient::onDisconnected);
     connect(this, QOverload<QAbstractSocket::SocketError>::of(&QWebSocket::error), this,
             &CServerClient::onSocketError);
     connect(this, &QWebSocket::sslErrors, this, [](const QList<QSslError>& errors) {
@@ -54,13 +69,8 @@ CServerClient::CServerClient(const QString& protocolPrefix, QObject* parent)
 
     // The parser answers the login; it shares the client's owner (the application).
     CMessageParser* parser = CMessageParser::instance(parent);
-    connect(parser, &CMessageParser::authMsgResp, this, [this](AuthResponse r) {
-        changeState(r.status ? EClientStates::authorizationSuccess : EClientStates::disconnected);
-    });
-    connect(parser, &CMessageParser::serverInfoResp, this, [this](CloraInfoResp info) {
-        DEBUG_LOG << (info.status ? "true" : "false");
-        changeState(info.status ? EClientStates::ready : EClientStates::serverInfoRespError);
-    });
+    connect(parser, &CMessageParser::authMsgResp, this, &CServerClient::onAuthAnswer);
+    connect(parser, &CMessageParser::serverInfoResp, this, &CServerClient::onServerInfo);
 }
 
 bool CServerClient::sendMessage(QString message)
@@ -73,6 +83,7 @@ bool CServerClient::sendMessage(QString message)
     return cmdSendMessage(message);
 }
 
+// true means the message did not go out whole.
 bool CServerClient::cmdSendMessage(QString message)
 {
     const qint64 written = sendTextMessage(message);
@@ -96,26 +107,46 @@ void CServerClient::openWebSoket(CLoraAuthReq connectionInfo)
     switch (m_state) {
     case EClientStates::unknown:
         changeState(EClientStates::connecting);
-        open(url);
+        openSocket(url);
         CSettings::writeValue(CSettings::serverIpPort, connectionInfo.address);
         CSettings::writeValue(CSettings::wsProtocol, connectionInfo.protocol);
         break;
     case EClientStates::disconnected:
-        open(url);
-        if (cmdSendMessage(CMessageParser::authRequest(m_connectionInfo.login, m_connectionInfo.password)))
+        openSocket(url);
+        // The socket is still connecting, so this early login normally fails; the login
+        // proper is sent once the socket connects.
+        if (cmdSendMessage(CMessageParser::authRequest(m_connectionInfo.login, m_connectionInfo.password))) {
             changeState(EClientStates::authorizationFailed);
+            // open() may already have failed for good (an invalid address): no socket event
+            // will follow, so the next Connect must find the client disconnected.
+            if (state() == QAbstractSocket::UnconnectedState)
+                changeState(EClientStates::disconnected);
+        }
         break;
     default:
         break;
     }
 }
 
+void CServerClient::openSocket(const QUrl& url)
+{
+    m_socketWasConnected = false;
+    m_failureReported = false;
+    open(url);
+}
+
 void CServerClient::logOut(QString token)
 {
     if (token.isEmpty())
         return;
-    if (cmdSendMessage(CMessageParser::closeAuthRequest(token)))
-        changeState(EClientStates::disconnectedFailed);
+    if (!cmdSendMessage(CMessageParser::closeAuthRequest(token)))
+        return;
+    changeState(EClientStates::disconnectedFailed);
+    // Nothing can answer a logout on a connection that is gone: let the operator connect again.
+    if (state() == QAbstractSocket::UnconnectedState) {
+        changeState(EClientStates::disconnected);
+        reportHostError(remoteHostClosedText);
+    }
 }
 
 void CServerClient::changeState(EClientStates state)
@@ -129,19 +160,44 @@ void CServerClient::changeState(EClientStates state)
 
 void CServerClient::onConnected()
 {
+    m_socketWasConnected = true;
     changeState(authorization);
     if (cmdSendMessage(CMessageParser::authRequest(m_connectionInfo.login, m_connectionInfo.password)))
         changeState(EClientStates::authorizationFailed);
 }
 
+void CServerClient::onDisconnected()
+{
+    DEBUG_LOG << "close code:" << int(closeCode()) << closeReason();
+    // A connection that got through and ends without an error of its own (the server closed it,
+    // or a frame over the limit made the socket close it) is a loss the operator must see,
+    // unless the session had already ended (logout, refused login).
+    const bool sessionLost =
+        m_socketWasConnected && !m_failureReported && m_state != EClientStates::disconnected;
+    changeState(EClientStates::disconnected);
+    if (sessionLost)
+        reportHostError(remoteHostClosedText);
+}
+
 void CServerClient::onSocketError(QAbstractSocket::SocketError error)
 {
-    DEBUG_LOG << error;
+    DEBUG_LOG << error << errorString();
+    m_failureReported = true;
+    // A failed handshake leaves the socket connecting with the TCP connection open.
+    if (state() != QAbstractSocket::UnconnectedState)
+        abort();
+    // An invalid address fails inside open() and no disconnection follows.
+    if (state() == QAbstractSocket::UnconnectedState)
+        changeState(EClientStates::disconnected);
+    reportHostError(error == QAbstractSocket::RemoteHostClosedError ? remoteHostClosedText
+                                                                    : connectionRefusedText);
+}
+
+void CServerClient::reportHostError(const QString& text)
+{
     AuthResponse response;
     response.status = false;
-    response.errString = error == QAbstractSocket::RemoteHostClosedError
-                             ? QStringLiteral("Remote Host Closed Error")
-                             : QStringLiteral("Connection refused");
+    response.errString = text;
     emit hostError(response);
 }
 
@@ -151,4 +207,26 @@ void CServerClient::onOwnStateChanged(EClientStates state)
         return;
     if (cmdSendMessage(CMessageParser::serverInfoRequest()))
         changeState(EClientStates::commonErrors);
+}
+
+void CServerClient::onAuthAnswer(const AuthResponse& response)
+{
+    // Frames reach the parser a pass of the event loop later: a login answer may arrive after
+    // its connection has gone. It must not start a session on a closed socket.
+    if (response.status && !socketIsConnected()) {
+        DEBUG_LOG << "login answer of a closed connection ignored";
+        return;
+    }
+    changeState(response.status ? EClientStates::authorizationSuccess : EClientStates::disconnected);
+}
+
+void CServerClient::onServerInfo(const CloraInfoResp& info)
+{
+    DEBUG_LOG << (info.status ? "true" : "false");
+    // Counters that arrive after a logout or a lost connection do not log the client in.
+    if (!isLoggedIn(m_state) || !socketIsConnected()) {
+        DEBUG_LOG << "server info outside a session ignored, state:" << stateName(m_state);
+        return;
+    }
+    changeState(info.status ? EClientStates::ready : EClientStates::serverInfoRespError);
 }

@@ -7,6 +7,8 @@
 
 #include <QHostAddress>
 #include <QJsonDocument>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QWebSocket>
 #include <QWebSocketServer>
 #include <QtTest>
@@ -91,6 +93,12 @@ void LoopbackServer::closeClient()
         m_client->close();
 }
 
+void LoopbackServer::abortClient()
+{
+    if (m_client)
+        m_client->abort();
+}
+
 void LoopbackServer::onNewConnection()
 {
     while (QWebSocket* socket = m_server->nextPendingConnection()) {
@@ -136,6 +144,28 @@ void LoopbackServer::onFrame(const QString& frame)
     }
 }
 
+FixedReplyTcpServer::FixedReplyTcpServer(const QByteArray& reply, QObject* parent)
+    : QObject(parent), m_server(new QTcpServer(this)), m_reply(reply)
+{
+    m_server->listen(QHostAddress::LocalHost, 0);
+    connect(m_server, &QTcpServer::newConnection, this, [this] {
+        while (QTcpSocket* peer = m_server->nextPendingConnection()) {
+            m_peerConnected = true;
+            connect(peer, &QTcpSocket::readyRead, peer, [this, peer] {
+                peer->readAll();
+                peer->write(m_reply);
+            });
+            connect(peer, &QTcpSocket::disconnected, this, [this] { m_peerClosed = true; });
+            connect(peer, &QTcpSocket::disconnected, peer, &QObject::deleteLater);
+        }
+    });
+}
+
+QString FixedReplyTcpServer::address() const
+{
+    return QStringLiteral("127.0.0.1:%1").arg(m_server->serverPort());
+}
+
 bool loginToLoopbackServer(LoopbackServer& server, const QString& login, const QString& password)
 {
     static bool wired = false;
@@ -153,4 +183,17 @@ bool loginToLoopbackServer(LoopbackServer& server, const QString& login, const Q
     request.password = password;
     client->openWebSoket(request);
     return QTest::qWaitFor([client] { return client->clientState() == EClientStates::ready; }, 10000);
+}
+
+bool endLoopbackSession(LoopbackServer& server)
+{
+    CServerClient* client = CServerClient::instance();
+    server.closeClient();
+    return QTest::qWaitFor(
+        [client] {
+            return client->state() == QAbstractSocket::UnconnectedState &&
+                   (client->clientState() == EClientStates::disconnected ||
+                    client->clientState() == EClientStates::unknown);
+        },
+        10000);
 }

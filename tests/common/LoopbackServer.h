@@ -6,6 +6,8 @@
 #include <QPointer>
 #include <QStringList>
 
+class QTcpServer;
+class QTcpSocket;
 class QWebSocket;
 class QWebSocketServer;
 
@@ -35,6 +37,8 @@ public:
     bool hasClient() const { return !m_client.isNull(); }
     void sendToClient(const QString& frame);
     void closeClient();
+    // Drops the TCP connection without a closing handshake, as a crashed server would.
+    void abortClient();
 
 signals:
     void frameReceived(QString frame);
@@ -56,7 +60,31 @@ private:
     int m_tokenCounter = 0;
 };
 
+// A plain TCP server on 127.0.0.1 (a free port) that answers whatever it is sent with one fixed
+// reply (an HTTP error page, garbage) and keeps the connection open, as a web server on the wrong
+// port would: only the client can end the connection.
+class FixedReplyTcpServer : public QObject
+{
+    Q_OBJECT
+public:
+    explicit FixedReplyTcpServer(const QByteArray& reply, QObject* parent = nullptr);
+
+    QString address() const; // "127.0.0.1:<port>"
+    bool peerConnected() const { return m_peerConnected; }
+    bool peerClosed() const { return m_peerClosed; }
+
+private:
+    QTcpServer* m_server = nullptr;
+    QByteArray m_reply;
+    bool m_peerConnected = false;
+    bool m_peerClosed = false;
+};
+
 // Wires the client to the parser once, as start-up does, and logs the program's client in
 // to the given server; true once the client is ready.
 bool loginToLoopbackServer(LoopbackServer& server, const QString& login = QStringLiteral("operator"),
                            const QString& password = QStringLiteral("secret"));
+
+// Ends the program's session from the server's side and waits until the client is
+// disconnected with its socket closed, so that the next test can log in again.
+bool endLoopbackSession(LoopbackServer& server);

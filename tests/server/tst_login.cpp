@@ -21,6 +21,7 @@ void TestLogin::logsInToReady()
     const QJsonObject auth = server.receivedObjects(Protocol::Cmd::authReq).first();
     QCOMPARE(auth.value(Protocol::Key::login).toString(), QStringLiteral("operator"));
     QCOMPARE(auth.value(Protocol::Key::password).toString(), QStringLiteral("secret"));
+    QVERIFY(endLoopbackSession(server));
 }
 
 RAVLO_REGISTER_TEST(TestLogin)
