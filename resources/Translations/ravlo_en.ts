@@ -13,6 +13,32 @@
     </message>
 </context>
 <context>
+    <name>DetailsButtonDelegate</name>
+    <message>
+        <source>Удалить</source>
+        <translation>Delete</translation>
+    </message>
+</context>
+<context>
+    <name>DeviceListModel</name>
+    <message>
+        <source>Имя не установлено</source>
+        <translation>Name not set</translation>
+    </message>
+    <message>
+        <source>Имя устройства</source>
+        <translation>Device name</translation>
+    </message>
+    <message>
+        <source>DevEUI</source>
+        <translation>DevEUI</translation>
+    </message>
+    <message>
+        <source>Действие</source>
+        <translation>Action</translation>
+    </message>
+</context>
+<context>
     <name>RegistrationStatus</name>
     <message>
         <source>Не было описания ошибки emptyDataForUpdate</source>
