@@ -10,8 +10,6 @@ class TestScanDecoder : public QObject
 private slots:
     void decodesScan_data();
     void decodesScan();
-    void lineValue_data();
-    void lineValue();
 };
 
 void TestScanDecoder::decodesScan_data()
@@ -33,35 +31,6 @@ void TestScanDecoder::decodesScan()
         QCOMPARE(result.serialNumber, serialNumber);
     else
         compareCredentials(result.device, device);
-}
-
-void TestScanDecoder::lineValue_data()
-{
-    QTest::addColumn<QString>("line");
-    QTest::addColumn<QString>("value");
-    QTest::newRow("one =") << "DevEUI=0011"
-                           << "0011";
-    QTest::newRow("= wins over blanks") << "Dev EUI = 0011"
-                                        << " 0011";
-    QTest::newRow("two =, one blank") << "a=b =c"
-                                      << "=c";
-    QTest::newRow("two =, no blank") << "a=b=c"
-                                     << "";
-    QTest::newRow("blank") << "DevEUI: 0011"
-                           << "0011";
-    QTest::newRow("three blanks") << "DevEUI: 00 11"
-                                  << "00";
-    QTest::newRow("trailing blank") << "DevEUI: "
-                                    << "";
-    QTest::newRow("nothing to split") << "DevEUI"
-                                      << "";
-}
-
-void TestScanDecoder::lineValue()
-{
-    QFETCH(QString, line);
-    QFETCH(QString, value);
-    QCOMPARE(ScanDecoder::lineValue(line), value);
 }
 
 RAVLO_REGISTER_TEST(TestScanDecoder)

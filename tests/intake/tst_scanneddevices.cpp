@@ -18,7 +18,6 @@ private slots:
     void countsEveryAddition();
     void removeDropsEveryEntryOfThatDevEui();
     void clearOnEmptyRecordStillSignals();
-    void instanceIsOneRecord();
     void deleteDevicesSendsListAndEmptiesRecord();
     void deleteDevicesWithEmptyRecordSendsEmptyList();
 
@@ -87,13 +86,6 @@ void TestScannedDevices::clearOnEmptyRecordStillSignals()
     QCOMPARE(changes.count(), 1);
     QCOMPARE(changes.first().first().toInt(), 0);
     QVERIFY(record->keys().isEmpty());
-}
-
-void TestScannedDevices::instanceIsOneRecord()
-{
-    QObject otherParent;
-    QCOMPARE(ScannedDevices::instance(&otherParent), ScannedDevices::instance());
-    QVERIFY(ScannedDevices::instance()->parent() != &otherParent);
 }
 
 void TestScannedDevices::deleteDevicesSendsListAndEmptiesRecord()
