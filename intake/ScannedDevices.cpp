@@ -20,6 +20,13 @@ ScannedDevices* ScannedDevices::instance(QObject* parent)
 
 ScannedDevices::ScannedDevices(QObject* parent) : QObject(parent) {}
 
+ScannedDevices::~ScannedDevices()
+{
+    // Destroyed with its owner: a later instance() makes a new record instead of using a dead one.
+    if (g_scannedDevices == this)
+        g_scannedDevices = nullptr;
+}
+
 void ScannedDevices::add(const QString& devEui)
 {
     m_devEuis.append(devEui);

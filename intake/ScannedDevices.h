@@ -10,6 +10,7 @@ class ScannedDevices : public QObject
     Q_OBJECT
 public:
     static ScannedDevices* instance(QObject* parent = nullptr);
+    ~ScannedDevices() override;
 
     void add(const QString& devEui);
     void remove(const QString& devEui);

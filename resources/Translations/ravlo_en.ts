@@ -255,6 +255,17 @@
     </message>
 </context>
 <context>
+    <name>CScanerSettings</name>
+    <message>
+        <source>Сканер</source>
+        <translation>Scanner</translation>
+    </message>
+    <message>
+        <source>&amp;Обновить</source>
+        <translation>&amp;Refresh</translation>
+    </message>
+</context>
+<context>
     <name>CServerSettingsWidget</name>
     <message>
         <source>example input -&gt; 127.0.0.1:XXXXX</source>
@@ -283,6 +294,32 @@
     <message>
         <source>&amp;Подключиться</source>
         <translation>&amp;Connect</translation>
+    </message>
+</context>
+<context>
+    <name>DetailsButtonDelegate</name>
+    <message>
+        <source>Удалить</source>
+        <translation>Delete</translation>
+    </message>
+</context>
+<context>
+    <name>DeviceListModel</name>
+    <message>
+        <source>Имя не установлено</source>
+        <translation>Name not set</translation>
+    </message>
+    <message>
+        <source>Имя устройства</source>
+        <translation>Device name</translation>
+    </message>
+    <message>
+        <source>DevEUI</source>
+        <translation>DevEUI</translation>
+    </message>
+    <message>
+        <source>Действие</source>
+        <translation>Action</translation>
     </message>
 </context>
 <context>
