@@ -21,7 +21,6 @@ public:
         appendWidget(editor);
     }
     void nest(QWidget* widget) { appendWidget(widget); }
-    void nestLayout(QLayout* layout) { appendLayout(layout); }
 
     QLineEdit* editor = nullptr;
 };
@@ -48,7 +47,6 @@ private slots:
     void operatorExpandsAndCollapsesWithBothBoxes();
     void expandAllSkipsDestroyedChild();
     void groupInsideCollapsedParentIsNotInUse();
-    void nullWidgetOrLayoutIsRefused();
 };
 
 void TestSettingsFieldFramework::operatorExpandsAndCollapsesWithBothBoxes()
@@ -112,17 +110,6 @@ void TestSettingsFieldFramework::groupInsideCollapsedParentIsNotInUse()
 
     clickHeaderBox(&parent);
     QVERIFY(child->isInUse());
-}
-
-void TestSettingsFieldFramework::nullWidgetOrLayoutIsRefused()
-{
-    ProbeField field(QStringLiteral("field"));
-    QTest::ignoreMessage(QtDebugMsg, QRegularExpression(QStringLiteral("Некорректный аргумент!")));
-    field.nest(nullptr);
-    QTest::ignoreMessage(QtDebugMsg, QRegularExpression(QStringLiteral("Некорректный аргумент!")));
-    field.nestLayout(nullptr);
-    field.expandAll();
-    QVERIFY(isExpanded(&field));
 }
 
 RAVLO_REGISTER_TEST(TestSettingsFieldFramework)
