@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
@@ -99,7 +100,7 @@ void CLoRaPresets::findPreset(QString presetName)
 {
     DEBUG_LOG << "IN";
     const QJsonArray stored = LoRaPresetJson::readStored(storedPresetsText());
-    m_applyingPreset = true;
+    const QScopedValueRollback<bool> applying(m_applyingPreset, true);
     for (const QJsonValue& element : stored) {
         const QJsonObject preset = element.toObject();
         if (preset.value(LoRaPresetKey::preset).toString() != presetName)
@@ -118,7 +119,6 @@ void CLoRaPresets::findPreset(QString presetName)
             m_optional->freqPlanField()->setSettings(optional.freqPlan);
         }
     }
-    m_applyingPreset = false;
     DEBUG_LOG << "OUT";
 }
 
@@ -126,7 +126,7 @@ void CLoRaPresets::changePresets()
 {
     const QString text = m_presetsBox->currentText();
     if (m_presetsBox->currentIndex() <= 0 || text == customItem || text == firstItemText() ||
-        text == QLatin1String(firstItemSource) || text == firstItemEnglish) {
+        text == QString::fromUtf8(firstItemSource) || text == firstItemEnglish) {
         m_saveButton->show();
         m_nameEdit->show();
         return;

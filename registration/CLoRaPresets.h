@@ -15,6 +15,7 @@ class QPushButton;
 // The presets box lists them; choosing one writes its values into the two groups; "custom"
 // offers the name edit and the save button. Any edit that makes the groups differ from the
 // chosen preset switches the box to "custom"; an edit that makes them equal again switches back.
+// The hosting page calls iniPresets with the stored text once it has built the groups.
 class CLoRaPresets : public QWidget
 {
     Q_OBJECT
