@@ -1,5 +1,7 @@
 #include "registration/CAbstatractSettingsField.h"
 
+#include "app/DebugLog.h"
+
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QVBoxLayout>
@@ -34,6 +36,18 @@ bool CAbstatractSettingsField::isGroupEnabled() const
     return m_groupBox->isChecked();
 }
 
+bool CAbstatractSettingsField::isInUse() const
+{
+    if (!isGroupEnabled())
+        return false;
+    for (QWidget* ancestor = parentWidget(); ancestor; ancestor = ancestor->parentWidget()) {
+        const auto* enclosing = qobject_cast<const CAbstatractSettingsField*>(ancestor);
+        if (enclosing && !enclosing->isGroupEnabled())
+            return false;
+    }
+    return true;
+}
+
 void CAbstatractSettingsField::expand()
 {
     m_headerBox->setChecked(true);
@@ -42,8 +56,11 @@ void CAbstatractSettingsField::expand()
 void CAbstatractSettingsField::expandAll()
 {
     expand();
-    for (const QPointer<CAbstatractSettingsField>& nested : qAsConst(m_nestedGroups)) {
-        if (nested)
+    // Destroyed children have left null references behind: drop them, expand the rest.
+    m_nestedGroups.removeAll(QPointer<CAbstatractSettingsField>());
+    const QList<QPointer<CAbstatractSettingsField>> nestedGroups = m_nestedGroups;
+    for (const QPointer<CAbstatractSettingsField>& nested : nestedGroups) {
+        if (nested && isAncestorOf(nested))
             nested->expandAll();
     }
 }
@@ -56,13 +73,22 @@ void CAbstatractSettingsField::setGrName(QString name)
 
 void CAbstatractSettingsField::appendWidget(QWidget* widget)
 {
+    if (!widget) {
+        DEBUG_LOG << "Некорректный аргумент!";
+        return;
+    }
     m_innerLayout->addWidget(widget);
-    if (auto* nested = qobject_cast<CAbstatractSettingsField*>(widget))
+    auto* nested = qobject_cast<CAbstatractSettingsField*>(widget);
+    if (nested && !m_nestedGroups.contains(nested))
         m_nestedGroups.append(nested);
 }
 
 void CAbstatractSettingsField::appendLayout(QLayout* layout)
 {
+    if (!layout) {
+        DEBUG_LOG << "Некорректный аргумент!";
+        return;
+    }
     m_innerLayout->addLayout(layout);
 }
 

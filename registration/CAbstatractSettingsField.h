@@ -20,6 +20,10 @@ public:
     // The group's enabled flag that every concrete getter reports.
     bool isGroupEnabled() const;
 
+    // Enabled, and so is every settings group this one is nested in: a group inside a
+    // collapsed parent is out of the operator's sight and its values must not be used.
+    bool isInUse() const;
+
 signals:
     void edited();
     void showSetDeviceClassC(QString deviceClass);

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "registration/CExpertSettingsField.h"
+#include "registration/COptionalSettingsField.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+// Keys of the stored presets (a JSON array kept in the settings under loraPresets).
+namespace LoRaPresetKey {
+inline const QString preset = QStringLiteral("preset");
+inline const QString settings = QStringLiteral("settings");
+inline const QString adaptiveDataRate = QStringLiteral("adaptiveDataRate");
+inline const QString preferDr = QStringLiteral("preferDr");
+inline const QString preferPower = QStringLiteral("preferPower");
+inline const QString rxDeviceSettings = QStringLiteral("rxDeviceSettings");
+inline const QString rxWindow = QStringLiteral("rxWindow");
+inline const QString delayRx1 = QStringLiteral("delayRx1");
+inline const QString drRx2 = QStringLiteral("drRx2");
+inline const QString delayJoin1 = QStringLiteral("delayJoin1");
+inline const QString position = QStringLiteral("position");
+inline const QString altitude = QStringLiteral("altitude");
+inline const QString latitude = QStringLiteral("latitude");
+inline const QString longitude = QStringLiteral("longitude");
+inline const QString device = QStringLiteral("device");
+inline const QString devName = QStringLiteral("devName");
+inline const QString devClass = QStringLiteral("class");
+inline const QString freqPlan = QStringLiteral("freqPlan");
+inline const QString freqRx2 = QStringLiteral("freqRx2");
+inline const QString serverAdrEnable = QStringLiteral("serverAdrEnable");
+// "freq4" .. "freq8"
+inline QString freq(int channelNumber)
+{
+    return QStringLiteral("freq%1").arg(channelNumber);
+}
+// "channel1En" .. "channel8En"
+inline QString channelEn(int channelNumber)
+{
+    return QStringLiteral("channel%1En").arg(channelNumber);
+}
+} // namespace LoRaPresetKey
+
+// Building and reading the stored presets, apart from any widget. An element is
+// {"preset": name, "settings": {...}}; a missing value reads as 0, 0.0, false or empty text.
+class LoRaPresetJson
+{
+public:
+    // The first field in which the settings differ from a stored preset.
+    struct Difference
+    {
+        QString tag; // empty: no difference
+        QVariant current;
+        QVariant saved;
+        bool found() const { return !tag.isEmpty(); }
+    };
+
+    // The stored array; any text that is not a JSON array reads as an empty list.
+    static QJsonArray readStored(const QString& storedText);
+    static QString toStoredText(const QJsonArray& presets);
+
+    // Non-empty names in stored order, each once.
+    static QStringList presetNames(const QJsonArray& presets);
+    // Index of the last element with exactly this name, or -1.
+    static int lastIndexOf(const QJsonArray& presets, const QString& name);
+    // The "settings" object of the last element with exactly this name (empty when absent).
+    static QJsonObject lastSettingsOf(const QJsonArray& presets, const QString& name);
+
+    // One element; "devName" is stored as name + "_" + the name template.
+    static QJsonObject makeElement(const QString& name, const CExpertSettingsField::SettStruct& expert,
+                                   const COptionalSettingsField::SettStruct& optional);
+
+    // Write a preset's stored values over the given settings; values a preset does not hold
+    // (enabled states, class C settings) stay as they are.
+    static void readExpert(const QJsonObject& settings, CExpertSettingsField::SettStruct* target);
+    static void readOptional(const QJsonObject& settings, COptionalSettingsField::SettStruct* target);
+
+    // Field by field, in a fixed order; exact equality (texts case-sensitive, coordinates as doubles).
+    static Difference expertDifference(const CExpertSettingsField::SettStruct& current,
+                                       const QJsonObject& savedSettings);
+    static Difference optionalDifference(const COptionalSettingsField::SettStruct& current,
+                                         const QJsonObject& savedSettings);
+};
