@@ -2,6 +2,9 @@
 #include "common/TestRegistry.h"
 
 #include "SimVocabulary.h"
+#include "app/AppStartup.h"
+#include "server/CMessageParser.h"
+#include "server/CServerClient.h"
 #include "server/Protocol.h"
 
 #include <QFile>
@@ -95,6 +98,7 @@ private slots:
     void rawTcpGarbage();
     void secureWebSocket();
     void helpNamesEveryStatus();
+    void ravloLogsIn();
 
 private:
     std::unique_ptr<SimProcess> m_garbageSim;
@@ -835,6 +839,33 @@ void TestLnsSimProtocol::helpNamesEveryStatus()
                             QStringLiteral("--user")};
     for (const QString& word : words)
         QVERIFY2(out.contains(word), qPrintable(word));
+}
+
+void TestLnsSimProtocol::ravloLogsIn()
+{
+    // What the README tells a new user: the demo login over "ws" (here on a free port).
+    SimProcess sim;
+    QVERIFY(sim.start());
+    SimClient helper;
+    QVERIFY(helper.open(sim.url()));
+    QVERIFY(!helper.login().isEmpty());
+    helper.request(manage({otaa(eui1), otaa(otherEui)}));
+
+    AppStartup::connectClientToParser();
+    QSignalSpy info(CMessageParser::instance(), &CMessageParser::serverInfoResp);
+    CServerClient* ravlo = CServerClient::instance();
+    CLoraAuthReq request;
+    request.protocol = 0;
+    request.address = QStringLiteral("127.0.0.1:%1").arg(sim.url().port());
+    request.login = QStringLiteral("operator");
+    request.password = QStringLiteral("ravlo");
+    ravlo->openWebSoket(request);
+    QTRY_COMPARE_WITH_TIMEOUT(ravlo->clientState(), EClientStates::ready, 10000);
+    QVERIFY(!info.isEmpty());
+    const CloraInfoResp counters = info.last().first().value<CloraInfoResp>();
+    QCOMPARE(counters.deviceCountQelt, 1);
+    QCOMPARE(counters.deviceCountOther, 1);
+    ravlo->abort();
 }
 
 RAVLO_REGISTER_TEST(TestLnsSimProtocol)
