@@ -505,6 +505,12 @@ void TestLnsSimProtocol::sendDataIsQueuedAndPrinted()
         QStringLiteral("downlink queued devEui=%1 port=2 ack=true data=0A0B$").arg(eui1))));
     QVERIFY(sim.waitForLine(
         QRegularExpression(QStringLiteral("downlink queued devEui=%1 port=2 ack=true data=FF$").arg(eui1))));
+    // Two wait already; the queue of one device holds 32.
+    QJsonArray many;
+    for (int i = 0; i < 31; ++i)
+        many.append(downlink(eui1, 2, "00"));
+    QCOMPARE(statuses(client.request({{K::cmd, Cmd::sendDataReq}, {K::dataList, many}}), V::Key::sendStatus),
+             repeated(V::Status::queued, 30) + QStringList{V::Status::queueFull});
 }
 
 void TestLnsSimProtocol::uplinksArePushed()
@@ -825,6 +831,7 @@ void TestLnsSimProtocol::helpNamesEveryStatus()
                             V::Status::queued,
                             V::Status::invalidPort,
                             V::Status::invalidData,
+                            V::Status::queueFull,
                             V::Error::notAuthorized,
                             V::Error::invalidToken,
                             V::Error::invalidJson,

@@ -19,6 +19,8 @@ namespace V = SimVocabulary;
 constexpr int maxCmdLengthInLog = 64;
 constexpr int maxDownlinkBytes = 242;
 constexpr int maxDownlinkPort = 223;
+// Downlinks wait for the device's next uplink; a client cannot make the queue grow without end.
+constexpr int maxQueuedDownlinks = 32;
 
 QString freshToken()
 {
@@ -360,6 +362,8 @@ QJsonObject SimRequestHandler::sendData(const QJsonObject& request, const SimSes
             status = V::Status::invalidPort;
         else if (!validPayload(downlink.value(K::data)))
             status = V::Status::invalidData;
+        else if (m_downlinks.value(devEui.toUpper()).size() >= maxQueuedDownlinks)
+            status = V::Status::queueFull;
         if (status == V::Status::queued) {
             const QJsonObject queued{{K::devEui, devEui.toUpper()},
                                      {K::port, downlinkPort(downlink.value(K::port))},
@@ -389,12 +393,4 @@ std::optional<QJsonObject> SimRequestHandler::takeDownlink(const QString& devEui
     if (it->isEmpty())
         m_downlinks.erase(it);
     return downlink;
-}
-
-int SimRequestHandler::queuedDownlinks() const
-{
-    int count = 0;
-    for (const auto& queue : m_downlinks)
-        count += queue.size();
-    return count;
 }

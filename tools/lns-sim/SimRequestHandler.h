@@ -45,7 +45,6 @@ public:
 
     // The oldest downlink queued for the device, taken off the queue.
     std::optional<QJsonObject> takeDownlink(const QString& devEui);
-    int queuedDownlinks() const;
 
 private:
     QJsonObject authorize(const QJsonObject& request, SimSession& session);

@@ -35,6 +35,7 @@ inline const QString notFound = QStringLiteral("notFound");
 inline const QString queued = QStringLiteral("queued");
 inline const QString invalidPort = QStringLiteral("invalidPort");
 inline const QString invalidData = QStringLiteral("invalidData");
+inline const QString queueFull = QStringLiteral("queueFull");
 } // namespace Status
 
 // "err_string" words of refused requests and error replies.
