@@ -206,60 +206,75 @@ void DeviceStore::rollBackMemory()
     m_pendingAppData.clear();
 }
 
+bool DeviceStore::writeChanges(QString* error)
+{
+    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+    if (!db.transaction()) {
+        *error = db.lastError().text();
+        return false;
+    }
+    QSqlQuery upsert(db);
+    QSqlQuery erase(db);
+    QSqlQuery eraseAppData(db);
+    QSqlQuery upsertAppData(db);
+    QSqlQuery* failed = nullptr;
+    const auto prepare = [&failed](QSqlQuery& query, const QString& statement) {
+        if (!failed && !query.prepare(statement))
+            failed = &query;
+    };
+    const auto run = [&failed](QSqlQuery& query, const QString& devEui, const QString* text) {
+        if (failed)
+            return;
+        query.addBindValue(devEui);
+        if (text)
+            query.addBindValue(*text);
+        if (!query.exec())
+            failed = &query;
+    };
+    prepare(upsert, QStringLiteral("INSERT OR REPLACE INTO devices (dev_eui, device) VALUES (?, ?)"));
+    prepare(erase, QStringLiteral("DELETE FROM devices WHERE dev_eui = ?"));
+    prepare(eraseAppData, QStringLiteral("DELETE FROM appdata WHERE dev_eui = ?"));
+    prepare(upsertAppData, QStringLiteral("INSERT OR REPLACE INTO appdata (dev_eui, data) VALUES (?, ?)"));
+    for (auto it = m_undo.constBegin(); !failed && it != m_undo.constEnd(); ++it) {
+        const auto now = m_devices.constFind(it.key());
+        if (now != m_devices.constEnd()) {
+            const QString text = compact(now.value());
+            run(upsert, it.key(), &text);
+        } else {
+            run(erase, it.key(), nullptr);
+            run(eraseAppData, it.key(), nullptr);
+        }
+    }
+    for (auto it = m_pendingAppData.constBegin(); !failed && it != m_pendingAppData.constEnd(); ++it) {
+        if (m_devices.contains(it.key())) {
+            const QString text = compact(it.value());
+            run(upsertAppData, it.key(), &text);
+        }
+    }
+    if (failed) {
+        *error = failed->lastError().text();
+        db.rollback();
+        return false;
+    }
+    if (!db.commit()) {
+        *error = db.lastError().text();
+        db.rollback();
+        return false;
+    }
+    return true;
+}
+
 bool DeviceStore::commitChanges(QString* error)
 {
     if (m_undo.isEmpty() && m_pendingAppData.isEmpty())
         return true;
-    bool ok = true;
-    {
-        QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
-        ok = db.transaction();
-        QSqlQuery upsert(db);
-        QSqlQuery erase(db);
-        QSqlQuery eraseAppData(db);
-        QSqlQuery upsertAppData(db);
-        ok = ok &&
-             upsert.prepare(
-                 QStringLiteral("INSERT OR REPLACE INTO devices (dev_eui, device) VALUES (?, ?)")) &&
-             erase.prepare(QStringLiteral("DELETE FROM devices WHERE dev_eui = ?")) &&
-             eraseAppData.prepare(QStringLiteral("DELETE FROM appdata WHERE dev_eui = ?")) &&
-             upsertAppData.prepare(
-                 QStringLiteral("INSERT OR REPLACE INTO appdata (dev_eui, data) VALUES (?, ?)"));
-        QSqlError failure = ok ? QSqlError() : db.lastError();
-        for (auto it = m_undo.constBegin(); ok && it != m_undo.constEnd(); ++it) {
-            const auto now = m_devices.constFind(it.key());
-            if (now != m_devices.constEnd()) {
-                upsert.addBindValue(it.key());
-                upsert.addBindValue(compact(now.value()));
-                ok = upsert.exec();
-                failure = upsert.lastError();
-            } else {
-                erase.addBindValue(it.key());
-                eraseAppData.addBindValue(it.key());
-                ok = erase.exec() && eraseAppData.exec();
-                failure = erase.lastError().isValid() ? erase.lastError() : eraseAppData.lastError();
-            }
-        }
-        for (auto it = m_pendingAppData.constBegin(); ok && it != m_pendingAppData.constEnd(); ++it) {
-            if (!m_devices.contains(it.key()))
-                continue;
-            upsertAppData.addBindValue(it.key());
-            upsertAppData.addBindValue(compact(it.value()));
-            ok = upsertAppData.exec();
-            failure = upsertAppData.lastError();
-        }
-        if (ok) {
-            ok = db.commit();
-            failure = db.lastError();
-        }
-        if (!ok) {
-            if (error)
-                *error = failure.text();
-            db.rollback();
-        }
-    }
-    if (!ok)
+    QString failure;
+    const bool ok = writeChanges(&failure);
+    if (!ok) {
         rollBackMemory();
+        if (error)
+            *error = failure;
+    }
     m_undo.clear();
     m_pendingAppData.clear();
     return ok;

@@ -51,6 +51,7 @@ private:
     void unindex(const QString& devEui, const QJsonObject& device);
     void remember(const QString& devEui);
     void rollBackMemory();
+    bool writeChanges(QString* error);
     bool exec(const QString& statement, QString* error);
 
     QString m_connectionName;
