@@ -119,6 +119,10 @@ void TestLnsSimProtocol::firstLineGivesPortAndFramesAreLogged()
         "^in  \\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}\\S* client=1 cmd=auth_req size=\\d+$"))));
     QVERIFY(
         sim.waitForLine(QRegularExpression(QStringLiteral("^out \\S+ client=1 cmd=auth_resp size=\\d+$"))));
+    // Answers about devices say in short what they said.
+    client.request(manage({otaa(eui1), otaa(eui2), otaa("bad")}));
+    QVERIFY(sim.waitForLine(QRegularExpression(
+        QStringLiteral("^out \\S+ client=1 cmd=manage_devices_resp size=\\d+ added=2 invalidDevEui=1$"))));
 }
 
 void TestLnsSimProtocol::loginIsCheckedAndRequired()

@@ -8,6 +8,7 @@
 // so that an operator (or a test reading the process output) follows the exchange live.
 //   in  2025-05-03T10:00:00.123 client=1 cmd=auth_req size=45
 //   out 2025-05-03T10:00:00.124 client=1 cmd=auth_resp size=98
+//   out 2025-05-03T10:00:00.130 client=1 cmd=manage_devices_resp size=128 added=1
 //   --  2025-05-03T10:00:00.120 client=1 connected from 127.0.0.1:51234
 class FrameLog
 {

@@ -40,8 +40,9 @@ const char* const protocolHelp =
     "  held device to every logged-in connection.\n"
     "\n"
     "Output: the first line is \"listening on ws://ADDRESS:PORT\" (or wss://), then one\n"
-    "line per frame: \"in|out TIME client=N cmd=CMD size=BYTES\", and \"--\" lines for\n"
-    "connections, logins and downlinks.\n";
+    "line per frame: \"in|out TIME client=N cmd=CMD size=BYTES\" (answers add a short\n"
+    "summary, e.g. \"added=2 invalidDevEui=1\" or \"refused: not_authorized\"), and \"--\"\n"
+    "lines for connections, logins and downlinks.\n";
 
 bool parseHexPrefix(const QString& text)
 {

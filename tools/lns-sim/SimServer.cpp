@@ -7,7 +7,9 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
+#include <QMap>
 #include <QRandomGenerator>
 #include <QSslCertificate>
 #include <QSslConfiguration>
@@ -58,6 +60,27 @@ bool loadSslConfiguration(const SimConfig& config, QSslConfiguration& ssl, QStri
 QString compact(const QJsonObject& object)
 {
     return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+// What an answer says, in short, for the operator following the log: a refusal's error
+// word, or how many devices got which status ("added=3 invalidDevEui=1").
+QString summary(const QJsonObject& answer)
+{
+    if (!answer.value(K::status).toBool(true))
+        return QStringLiteral("refused: %1").arg(answer.value(K::errString).toString());
+    for (const QString& key : {K::deviceAddStatus, K::deviceDeleteStatus, SimVocabulary::Key::sendStatus}) {
+        const QJsonArray entries = answer.value(key).toArray();
+        if (entries.isEmpty())
+            continue;
+        QMap<QString, int> counts;
+        for (const QJsonValue& entry : entries)
+            ++counts[entry.toObject().value(K::status).toString()];
+        QStringList parts;
+        for (auto it = counts.constBegin(); it != counts.constEnd(); ++it)
+            parts.append(QStringLiteral("%1=%2").arg(it.key()).arg(it.value()));
+        return parts.join(QLatin1Char(' '));
+    }
+    return {};
 }
 } // namespace
 
@@ -189,7 +212,7 @@ void SimServer::send(QWebSocket* socket, const QJsonObject& message)
         return;
     const QString text = compact(message);
     const qint64 size = text.toUtf8().size();
-    m_log.frame(FrameLog::Direction::Out, it->id, message.value(K::cmd).toString(), size);
+    m_log.frame(FrameLog::Direction::Out, it->id, message.value(K::cmd).toString(), size, summary(message));
     socket->sendTextMessage(text);
 }
 
