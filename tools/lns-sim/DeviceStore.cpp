@@ -1,0 +1,281 @@
+#include "DeviceStore.h"
+
+#include "RegistrationRules.h"
+#include "server/Protocol.h"
+
+#include <QAtomicInt>
+#include <QJsonDocument>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+#include <algorithm>
+
+namespace {
+QAtomicInt connectionCounter;
+
+QString compact(const QJsonObject& object)
+{
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+std::optional<quint32> devAddressOf(const QJsonObject& device)
+{
+    const QJsonObject abp = device.value(Protocol::Key::abp).toObject();
+    if (abp.isEmpty())
+        return std::nullopt;
+    return static_cast<quint32>(abp.value(Protocol::Key::devAddress).toDouble());
+}
+} // namespace
+
+DeviceStore::DeviceStore()
+    : m_connectionName(QStringLiteral("ravlo-lns-sim-store-%1").arg(connectionCounter.fetchAndAddOrdered(1)))
+{
+}
+
+DeviceStore::~DeviceStore()
+{
+    if (!QSqlDatabase::contains(m_connectionName))
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+bool DeviceStore::exec(const QString& statement, QString* error)
+{
+    QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
+    if (query.exec(statement))
+        return true;
+    if (error)
+        *error = query.lastError().text();
+    return false;
+}
+
+bool DeviceStore::open(const QString& path, QString* error, QStringList* warnings)
+{
+    m_path = path;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
+        if (!db.isValid()) {
+            *error = QStringLiteral("the SQLite driver of Qt (QSQLITE) is not installed");
+            return false;
+        }
+        db.setDatabaseName(path.isEmpty() ? QStringLiteral(":memory:") : path);
+        if (!db.open()) {
+            *error = db.lastError().text();
+            return false;
+        }
+    }
+    // One simulator per file: the exclusive lock makes a second one fail here instead of
+    // serving a copy of the devices that goes stale.
+    if (!exec(QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"), error) ||
+        !exec(QStringLiteral("BEGIN EXCLUSIVE"), error) || !exec(QStringLiteral("COMMIT"), error) ||
+        !exec(QStringLiteral("CREATE TABLE IF NOT EXISTS devices (dev_eui TEXT PRIMARY KEY NOT NULL, "
+                             "device TEXT NOT NULL)"),
+              error) ||
+        !exec(QStringLiteral("CREATE TABLE IF NOT EXISTS appdata (dev_eui TEXT PRIMARY KEY NOT NULL, "
+                             "data TEXT NOT NULL)"),
+              error))
+        return false;
+
+    QSqlQuery rows(QSqlDatabase::database(m_connectionName, false));
+    if (!rows.exec(QStringLiteral("SELECT dev_eui, device FROM devices"))) {
+        *error = rows.lastError().text();
+        return false;
+    }
+    while (rows.next()) {
+        const QString devEui = rows.value(0).toString();
+        const QJsonObject device = QJsonDocument::fromJson(rows.value(1).toString().toUtf8()).object();
+        if (!RegistrationRules::isHex(devEui, 16) || devEui != devEui.toUpper() ||
+            device.value(Protocol::Key::devEui).toString() != devEui) {
+            if (warnings)
+                warnings->append(
+                    QStringLiteral("row \"%1\" of the database is unreadable and left alone").arg(devEui));
+            continue;
+        }
+        m_devices.insert(devEui, device);
+        index(devEui, device);
+    }
+    return true;
+}
+
+int DeviceStore::countWithPrefix(const QString& prefix) const
+{
+    if (prefix.isEmpty())
+        return m_devices.size();
+    const QString upper = prefix.toUpper();
+    return static_cast<int>(
+        std::count_if(m_devices.keyBegin(), m_devices.keyEnd(),
+                      [&upper](const QString& devEui) { return devEui.startsWith(upper); }));
+}
+
+std::optional<QJsonObject> DeviceStore::find(const QString& devEui) const
+{
+    const auto it = m_devices.constFind(devEui.toUpper());
+    if (it == m_devices.constEnd())
+        return std::nullopt;
+    return it.value();
+}
+
+QString DeviceStore::devAddrOwner(quint32 devAddress) const
+{
+    return m_byDevAddr.value(devAddress);
+}
+
+QVector<QJsonObject> DeviceStore::all() const
+{
+    QStringList keys = m_devices.keys();
+    std::sort(keys.begin(), keys.end());
+    QVector<QJsonObject> devices;
+    devices.reserve(keys.size());
+    for (const QString& key : keys)
+        devices.append(m_devices.value(key));
+    return devices;
+}
+
+void DeviceStore::index(const QString& devEui, const QJsonObject& device)
+{
+    if (const auto address = devAddressOf(device))
+        m_byDevAddr.insert(*address, devEui);
+}
+
+void DeviceStore::unindex(const QString& devEui, const QJsonObject& device)
+{
+    const auto address = devAddressOf(device);
+    if (address && m_byDevAddr.value(*address) == devEui)
+        m_byDevAddr.remove(*address);
+}
+
+void DeviceStore::beginChanges()
+{
+    m_undo.clear();
+    m_pendingAppData.clear();
+}
+
+void DeviceStore::remember(const QString& devEui)
+{
+    if (!m_undo.contains(devEui))
+        m_undo.insert(devEui, Undo{find(devEui)});
+}
+
+void DeviceStore::put(const QString& devEui, const QJsonObject& device)
+{
+    const QString key = devEui.toUpper();
+    remember(key);
+    if (const auto old = find(key))
+        unindex(key, *old);
+    m_devices.insert(key, device);
+    index(key, device);
+}
+
+bool DeviceStore::remove(const QString& devEui)
+{
+    const QString key = devEui.toUpper();
+    const auto old = find(key);
+    if (!old)
+        return false;
+    remember(key);
+    unindex(key, *old);
+    m_devices.remove(key);
+    m_pendingAppData.remove(key);
+    return true;
+}
+
+void DeviceStore::putAppData(const QString& devEui, const QJsonObject& appData)
+{
+    m_pendingAppData.insert(devEui.toUpper(), appData);
+}
+
+void DeviceStore::rollBackMemory()
+{
+    for (auto it = m_undo.constBegin(); it != m_undo.constEnd(); ++it) {
+        if (const auto current = find(it.key())) {
+            unindex(it.key(), *current);
+            m_devices.remove(it.key());
+        }
+        if (it.value().before) {
+            m_devices.insert(it.key(), *it.value().before);
+            index(it.key(), *it.value().before);
+        }
+    }
+    m_undo.clear();
+    m_pendingAppData.clear();
+}
+
+bool DeviceStore::writeChanges(QString* error)
+{
+    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+    if (!db.transaction()) {
+        *error = db.lastError().text();
+        return false;
+    }
+    QSqlQuery upsert(db);
+    QSqlQuery erase(db);
+    QSqlQuery eraseAppData(db);
+    QSqlQuery upsertAppData(db);
+    QSqlQuery* failed = nullptr;
+    const auto prepare = [&failed](QSqlQuery& query, const QString& statement) {
+        if (!failed && !query.prepare(statement))
+            failed = &query;
+    };
+    const auto run = [&failed](QSqlQuery& query, const QString& devEui, const QString* text) {
+        if (failed)
+            return;
+        query.addBindValue(devEui);
+        if (text)
+            query.addBindValue(*text);
+        if (!query.exec())
+            failed = &query;
+    };
+    prepare(upsert, QStringLiteral("INSERT OR REPLACE INTO devices (dev_eui, device) VALUES (?, ?)"));
+    prepare(erase, QStringLiteral("DELETE FROM devices WHERE dev_eui = ?"));
+    prepare(eraseAppData, QStringLiteral("DELETE FROM appdata WHERE dev_eui = ?"));
+    prepare(upsertAppData, QStringLiteral("INSERT OR REPLACE INTO appdata (dev_eui, data) VALUES (?, ?)"));
+    for (auto it = m_undo.constBegin(); !failed && it != m_undo.constEnd(); ++it) {
+        const auto now = m_devices.constFind(it.key());
+        if (now != m_devices.constEnd()) {
+            const QString text = compact(now.value());
+            run(upsert, it.key(), &text);
+        } else {
+            run(erase, it.key(), nullptr);
+            run(eraseAppData, it.key(), nullptr);
+        }
+    }
+    for (auto it = m_pendingAppData.constBegin(); !failed && it != m_pendingAppData.constEnd(); ++it) {
+        if (m_devices.contains(it.key())) {
+            const QString text = compact(it.value());
+            run(upsertAppData, it.key(), &text);
+        }
+    }
+    if (failed) {
+        *error = failed->lastError().text();
+        db.rollback();
+        return false;
+    }
+    if (!db.commit()) {
+        *error = db.lastError().text();
+        db.rollback();
+        return false;
+    }
+    return true;
+}
+
+bool DeviceStore::commitChanges(QString* error)
+{
+    if (m_undo.isEmpty() && m_pendingAppData.isEmpty())
+        return true;
+    QString failure;
+    const bool ok = writeChanges(&failure);
+    if (!ok) {
+        rollBackMemory();
+        if (error)
+            *error = failure;
+    }
+    m_undo.clear();
+    m_pendingAppData.clear();
+    return ok;
+}

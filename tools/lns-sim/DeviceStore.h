@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QHash>
+#include <QJsonObject>
+#include <QString>
+#include <QVector>
+
+#include <optional>
+
+// The devices the simulated server holds, kept in SQLite (a file, or memory) and mirrored in
+// memory so that the registration rules can look devices up quickly. Changes are made in a
+// batch (beginChanges … commitChanges): the batch is written in one transaction, and if that
+// fails the memory mirror is put back as it was, so memory and file never disagree.
+class DeviceStore
+{
+public:
+    DeviceStore();
+    ~DeviceStore();
+    DeviceStore(const DeviceStore&) = delete;
+    DeviceStore& operator=(const DeviceStore&) = delete;
+
+    // Opens (and creates) the database; an empty path keeps it in memory. Rows that cannot be
+    // read are left in the file untouched and reported in `warnings`.
+    bool open(const QString& path, QString* error, QStringList* warnings = nullptr);
+    QString path() const { return m_path; }
+
+    int count() const { return m_devices.size(); }
+    // Devices whose DevEUI starts with the prefix (case-insensitive).
+    int countWithPrefix(const QString& prefix) const;
+    std::optional<QJsonObject> find(const QString& devEui) const;
+    // DevEUI of the device holding this DevAddr, or "".
+    QString devAddrOwner(quint32 devAddress) const;
+    // Every device, ordered by DevEUI.
+    QVector<QJsonObject> all() const;
+    // The DevEUIs, in no particular order.
+    QStringList devEuis() const { return m_devices.keys(); }
+
+    void beginChanges();
+    void put(const QString& devEui, const QJsonObject& device);
+    bool remove(const QString& devEui);
+    // Application data of a held device (written with the batch; removed with the device).
+    void putAppData(const QString& devEui, const QJsonObject& appData);
+    bool commitChanges(QString* error);
+
+private:
+    struct Undo
+    {
+        std::optional<QJsonObject> before;
+    };
+    void index(const QString& devEui, const QJsonObject& device);
+    void unindex(const QString& devEui, const QJsonObject& device);
+    void remember(const QString& devEui);
+    void rollBackMemory();
+    bool writeChanges(QString* error);
+    bool exec(const QString& statement, QString* error);
+
+    QString m_connectionName;
+    QString m_path;
+    QHash<QString, QJsonObject> m_devices;
+    QHash<quint32, QString> m_byDevAddr;
+    QHash<QString, Undo> m_undo; // devices changed in the open batch, as they were before
+    QHash<QString, QJsonObject> m_pendingAppData;
+};

@@ -1,0 +1,403 @@
+#include "RegistrationRules.h"
+
+#include "SimVocabulary.h"
+#include "server/Protocol.h"
+
+#include <QJsonArray>
+
+#include <cmath>
+#include <limits>
+
+namespace RegistrationRules {
+
+namespace {
+namespace K = Protocol::Key;
+namespace S = Protocol::Status;
+
+constexpr double maxInt32 = std::numeric_limits<qint32>::max();
+constexpr double maxDevAddr = std::numeric_limits<quint32>::max();
+
+// Keys a stored device keeps besides its DevEUI and its keys.
+const QStringList& plainSettingsKeys()
+{
+    static const QStringList keys{K::devName,  K::devClass, K::reactionTime, K::useDownlinkQueueClassC,
+                                  K::freqRx2,  K::preferDr, K::preferPower,  K::rxWindow,
+                                  K::delayRx1, K::drRx2,    K::delayJoin1,   K::serverAdrEnable};
+    return keys;
+}
+const QStringList& nestedSettingsKeys()
+{
+    static const QStringList keys{K::frequencyPlan, K::channelMask, K::position};
+    return keys;
+}
+
+// A present key whose value fails the check.
+template <typename Check> bool presentAndFails(const QJsonObject& object, const QString& key, Check check)
+{
+    const auto it = object.constFind(key);
+    return it != object.constEnd() && !check(it.value());
+}
+
+QString checkClass(const QJsonObject& device)
+{
+    const auto it = device.constFind(K::devClass);
+    if (it == device.constEnd())
+        return {};
+    const QString deviceClass = it.value().toString();
+    if (deviceClass == Protocol::DeviceClass::classA || deviceClass == Protocol::DeviceClass::classC)
+        return {};
+    if (deviceClass == SimVocabulary::classB)
+        return S::unsupportClass;
+    return S::invalidClass;
+}
+
+bool validChannelMask(const QJsonValue& value)
+{
+    if (!value.isObject())
+        return false;
+    const QJsonObject mask = value.toObject();
+    for (int channel = 1; channel <= channelCount; ++channel) {
+        if (!mask.value(K::channelEn(channel)).isBool())
+            return false;
+    }
+    return true;
+}
+
+bool validFrequency(const QJsonValue& value)
+{
+    return isIntegral(value, 0, maxInt32);
+}
+
+bool validFrequencyPlan(const QJsonValue& value)
+{
+    if (!value.isObject())
+        return false;
+    const QJsonObject plan = value.toObject();
+    for (int channel = 4; channel <= 8; ++channel) {
+        if (presentAndFails(plan, K::freq(channel), validFrequency))
+            return false;
+    }
+    return true;
+}
+
+bool validPosition(const QJsonValue& value)
+{
+    if (!value.isObject())
+        return false;
+    const QJsonObject position = value.toObject();
+    const auto degrees = [](double limit) {
+        return [limit](const QJsonValue& v) {
+            return v.isDouble() && std::isfinite(v.toDouble()) && std::abs(v.toDouble()) <= limit;
+        };
+    };
+    return !presentAndFails(position, K::longitude, degrees(180.0)) &&
+           !presentAndFails(position, K::latitude, degrees(90.0)) &&
+           !presentAndFails(position, K::altitude,
+                            [](const QJsonValue& v) { return isIntegral(v, -maxInt32, maxInt32); });
+}
+
+QString readOtaa(const QJsonObject& device, Credentials& keys)
+{
+    const auto it = device.constFind(K::otaa);
+    if (it == device.constEnd())
+        return {};
+    if (!it.value().isObject())
+        return S::invalidOtaaParamList;
+    const QJsonObject otaa = it.value().toObject();
+    const QJsonValue appEui = otaa.value(K::appEui);
+    const QJsonValue appKey = otaa.value(K::appKey);
+    const auto blank = [](const QJsonValue& v) {
+        return v.isUndefined() || v.toString(QStringLiteral("x")).isEmpty();
+    };
+    if (blank(appEui) && blank(appKey))
+        return {};
+    if (blank(appEui) || blank(appKey) || !appEui.isString() || !appKey.isString() ||
+        !isHex(appEui.toString(), 16))
+        return S::invalidOtaaParamList;
+    if (!isHex(appKey.toString(), 32))
+        return S::invalidAppKeyValue;
+    keys.hasOtaa = true;
+    keys.appEui = appEui.toString().toUpper();
+    keys.appKey = appKey.toString().toUpper();
+    return {};
+}
+
+QString readAbp(const QJsonObject& device, Credentials& keys)
+{
+    const auto it = device.constFind(K::abp);
+    if (it == device.constEnd())
+        return {};
+    if (!it.value().isObject())
+        return S::invalidAbpParamList;
+    const QJsonObject abp = it.value().toObject();
+    if (abp.isEmpty())
+        return {};
+    if (!abp.contains(K::devAddress) || !abp.contains(K::appsKey) || !abp.contains(K::nwksKey))
+        return S::invalidAbpParamList;
+    const QJsonValue devAddress = abp.value(K::devAddress);
+    if (!isIntegral(devAddress, 1, maxDevAddr))
+        return S::invalidDevAddrValue;
+    const QString appsKey = abp.value(K::appsKey).toString();
+    const QString nwksKey = abp.value(K::nwksKey).toString();
+    if (!isHex(appsKey, 32) || !isHex(nwksKey, 32))
+        return S::invalidSessionKeyValue;
+    keys.hasAbp = true;
+    keys.devAddress = static_cast<quint32>(devAddress.toDouble());
+    keys.appsKey = appsKey.toUpper();
+    keys.nwksKey = nwksKey.toUpper();
+    return {};
+}
+
+QJsonObject withKeys(QJsonObject device, const Credentials& keys)
+{
+    if (keys.hasOtaa)
+        device.insert(K::otaa, QJsonObject{{K::appEui, keys.appEui}, {K::appKey, keys.appKey}});
+    if (keys.hasAbp) {
+        device.insert(K::abp, QJsonObject{{K::devAddress, static_cast<double>(keys.devAddress)},
+                                          {K::appsKey, keys.appsKey},
+                                          {K::nwksKey, keys.nwksKey}});
+    }
+    return device;
+}
+} // namespace
+
+bool isHex(const QString& text, int digits)
+{
+    if (text.size() != digits)
+        return false;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        const bool hex = (u >= '0' && u <= '9') || (u >= 'a' && u <= 'f') || (u >= 'A' && u <= 'F');
+        if (!hex)
+            return false;
+    }
+    return true;
+}
+
+bool isIntegral(const QJsonValue& value, double min, double max)
+{
+    if (!value.isDouble())
+        return false;
+    const double number = value.toDouble();
+    return std::isfinite(number) && std::floor(number) == number && number >= min && number <= max;
+}
+
+QString readCredentials(const QJsonObject& device, Credentials& keys)
+{
+    keys = Credentials();
+    QString status = readOtaa(device, keys);
+    if (status.isEmpty())
+        status = readAbp(device, keys);
+    return status;
+}
+
+QString checkSettings(const QJsonObject& device)
+{
+    const QString classStatus = checkClass(device);
+    if (!classStatus.isEmpty())
+        return classStatus;
+    if (presentAndFails(device, K::preferPower,
+                        [](const QJsonValue& v) { return isIntegral(v, minPower, maxPower); }))
+        return S::invalidPower;
+    const auto dataRate = [](const QJsonValue& v) { return isIntegral(v, minDataRate, maxDataRate); };
+    if (presentAndFails(device, K::preferDr, dataRate) || presentAndFails(device, K::drRx2, dataRate))
+        return S::invalidDataRate;
+    if (presentAndFails(device, K::rxWindow, [](const QJsonValue& v) { return isIntegral(v, 1, 2); }))
+        return S::invalidRxWindow;
+    const auto delay = [](const QJsonValue& v) { return isIntegral(v, minDelay, maxDelay); };
+    if (presentAndFails(device, K::delayRx1, delay) || presentAndFails(device, K::delayJoin1, delay) ||
+        presentAndFails(device, K::reactionTime,
+                        [](const QJsonValue& v) { return isIntegral(v, 0, maxInt32); }))
+        return S::invalidDelay;
+    if (presentAndFails(device, K::channelMask, validChannelMask))
+        return S::invalidChannelMaskParamList;
+    if (presentAndFails(device, K::frequencyPlan, validFrequencyPlan) ||
+        presentAndFails(device, K::freqRx2, validFrequency))
+        return S::invalidFrequencyPlan;
+    const auto isBool = [](const QJsonValue& v) { return v.isBool(); };
+    if (presentAndFails(device, K::devName, [](const QJsonValue& v) { return v.isString(); }) ||
+        presentAndFails(device, K::serverAdrEnable, isBool) ||
+        presentAndFails(device, K::useDownlinkQueueClassC, isBool) ||
+        presentAndFails(device, K::position, validPosition))
+        return SimVocabulary::Status::invalidParamValue;
+    return {};
+}
+
+QJsonObject settingsOf(const QJsonObject& device)
+{
+    QJsonObject settings;
+    for (const QStringList* keys : {&plainSettingsKeys(), &nestedSettingsKeys()}) {
+        for (const QString& key : *keys) {
+            const auto it = device.constFind(key);
+            if (it != device.constEnd())
+                settings.insert(key, it.value());
+        }
+    }
+    return settings;
+}
+
+DeviceRequest readDeviceRequest(const QJsonValue& element)
+{
+    DeviceRequest request;
+    const QJsonObject device = element.toObject();
+    request.echoEui = device.value(K::devEui).toString();
+    if (!element.isObject() || !isHex(request.echoEui, 16)) {
+        request.rejection = S::invalidDevEui;
+        return request;
+    }
+    request.devEui = request.echoEui.toUpper();
+    request.rejection = readCredentials(device, request.keys);
+    if (request.rejection.isEmpty())
+        request.rejection = checkSettings(device);
+    if (request.rejection.isEmpty())
+        request.settings = settingsOf(device);
+    return request;
+}
+
+Credentials storedCredentials(const QJsonObject& stored)
+{
+    Credentials keys;
+    const QJsonObject otaa = stored.value(K::otaa).toObject();
+    if (!otaa.isEmpty()) {
+        keys.hasOtaa = true;
+        keys.appEui = otaa.value(K::appEui).toString().toUpper();
+        keys.appKey = otaa.value(K::appKey).toString().toUpper();
+    }
+    const QJsonObject abp = stored.value(K::abp).toObject();
+    if (!abp.isEmpty()) {
+        keys.hasAbp = true;
+        keys.devAddress = static_cast<quint32>(abp.value(K::devAddress).toDouble());
+        keys.appsKey = abp.value(K::appsKey).toString().toUpper();
+        keys.nwksKey = abp.value(K::nwksKey).toString().toUpper();
+    }
+    return keys;
+}
+
+QJsonObject mergeSettings(const QJsonObject& stored, const QJsonObject& settings)
+{
+    QJsonObject merged = stored;
+    for (auto it = settings.constBegin(); it != settings.constEnd(); ++it) {
+        if (!nestedSettingsKeys().contains(it.key())) {
+            merged.insert(it.key(), it.value());
+            continue;
+        }
+        QJsonObject nested = stored.value(it.key()).toObject();
+        const QJsonObject given = it.value().toObject();
+        for (auto inner = given.constBegin(); inner != given.constEnd(); ++inner)
+            nested.insert(inner.key(), inner.value());
+        if (!nested.isEmpty())
+            merged.insert(it.key(), nested);
+    }
+    return merged;
+}
+
+bool Decision::changesStore() const
+{
+    return status == S::added || status == S::updated;
+}
+
+Decision decide(const DeviceRequest& request, const StoreView& view)
+{
+    if (!request.rejection.isEmpty())
+        return {request.rejection, {}};
+    const Credentials& keys = request.keys;
+    if (!view.stored) {
+        if (!keys.any())
+            return {S::noRegisterKeys, {}};
+        if (keys.hasAbp && !view.devAddrOwner.isEmpty() && view.devAddrOwner != request.devEui)
+            return {S::repetitionDevAddr, {}};
+        if (view.maxDevices > 0 && view.deviceCount >= view.maxDevices)
+            return {S::maxDevCountReached, {}};
+        const QJsonObject fresh{{K::devEui, request.devEui}};
+        return {S::added, withKeys(mergeSettings(fresh, request.settings), keys)};
+    }
+
+    const QJsonObject& stored = *view.stored;
+    const Credentials known = storedCredentials(stored);
+    if (keys.hasOtaa && (!known.hasOtaa || keys.appEui != known.appEui || keys.appKey != known.appKey))
+        return {S::reginfoAlreadyExist, {}};
+    if (keys.hasAbp && (!known.hasAbp || keys.devAddress != known.devAddress ||
+                        keys.appsKey != known.appsKey || keys.nwksKey != known.nwksKey))
+        return {S::abpReginfoAlreadyExist, {}};
+    if (request.settings.isEmpty() && !keys.any())
+        return {S::emptyDataForUpdate, {}};
+    const QJsonObject merged = mergeSettings(stored, request.settings);
+    if (merged == stored)
+        return {S::nothingToUpdate, {}};
+    return {S::updated, merged};
+}
+
+QString rulesHelpText()
+{
+    struct Rule
+    {
+        const char* condition; // lines after the first are indented by the caller
+        QString status;
+    };
+    const Rule rules[] = {
+        {"element not an object, or \"devEui\" not 16 hex digits", S::invalidDevEui},
+        {"\"OTAA\" not an object, \"appEui\" or \"appKey\" missing or\n"
+         "empty, or \"appEui\" not 16 hex digits (an \"OTAA\" with\n"
+         "both empty counts as none)",
+         S::invalidOtaaParamList},
+        {"\"appKey\" not 32 hex digits", S::invalidAppKeyValue},
+        {"\"ABP\" not an object, or a non-empty \"ABP\" without all\n"
+         "of \"devAddress\", \"appsKey\", \"nwksKey\"",
+         S::invalidAbpParamList},
+        {"\"devAddress\" 0 or not a whole number up to 4294967295", S::invalidDevAddrValue},
+        {"\"appsKey\" or \"nwksKey\" not 32 hex digits", S::invalidSessionKeyValue},
+        {"\"class\" \"CLASS_B\"", S::unsupportClass},
+        {"\"class\" other than \"CLASS_A\" and \"CLASS_C\"", S::invalidClass},
+        {"\"preferPower\" not a whole number 2..14", S::invalidPower},
+        {"\"preferDr\" or \"drRx2\" not a whole number 0..7", S::invalidDataRate},
+        {"\"rxWindow\" not 1 or 2", S::invalidRxWindow},
+        {"\"delayRx1\" or \"delayJoin1\" not a whole number 1..15,\n"
+         "or \"reactionTime\" not a whole number >= 0",
+         S::invalidDelay},
+        {"\"channelMask\" not an object with all of \"channel1En\"\n"
+         "to \"channel16En\" as true/false",
+         S::invalidChannelMaskParamList},
+        {"\"frequencyPlan\" not an object, or \"freq4\"..\"freq8\"\n"
+         "or \"freqRx2\" not a whole number >= 0 (Hz)",
+         S::invalidFrequencyPlan},
+        {"\"devName\" not text, \"serverAdrEnable\" or\n"
+         "\"useDownlinkQueueClassC\" not true/false, \"position\"\n"
+         "not numbers (|longitude| <= 180, |latitude| <= 90)",
+         SimVocabulary::Status::invalidParamValue},
+        {"new device (DevEUI not held) without OTAA or ABP keys", S::noRegisterKeys},
+        {"new device whose \"devAddress\" another device holds", S::repetitionDevAddr},
+        {"new device when --max-devices is reached", S::maxDevCountReached},
+        {"new device otherwise: it is kept", S::added},
+        {"known device, OTAA keys that differ from the kept ones\n"
+         "(or it has none)",
+         S::reginfoAlreadyExist},
+        {"known device, ABP keys that differ from the kept ones\n"
+         "(or it has none)",
+         S::abpReginfoAlreadyExist},
+        {"known device, nothing given but \"devEui\"", S::emptyDataForUpdate},
+        {"known device, same keys and the same settings as kept", S::nothingToUpdate},
+        {"known device otherwise: given settings replace kept ones", S::updated},
+        {"database write failed: nothing of the request is kept", SimVocabulary::Status::storageError},
+    };
+    constexpr int statusColumn = 66;
+    QString text =
+        QStringLiteral("Registration rules (\"manage_devices_req\"): every element of \"devices_list\"\n"
+                       "gets one status in \"device_add_status\" (with its \"devEui\" as sent); the\n"
+                       "first rule that applies decides. Hex digits may be in either case; the server\n"
+                       "keeps them in upper case. Settings absent from a request keep their values.\n");
+    int number = 1;
+    for (const Rule& rule : rules) {
+        const QStringList lines = QString::fromLatin1(rule.condition).split(QLatin1Char('\n'));
+        for (int i = 0; i < lines.size(); ++i) {
+            QString line =
+                (i == 0 ? QStringLiteral("%1. ").arg(number++, 4) : QString(6, QLatin1Char(' '))) + lines[i];
+            if (i == lines.size() - 1)
+                line = (line + QLatin1Char(' ')).leftJustified(statusColumn - 1, QLatin1Char('.')) +
+                       QLatin1Char(' ') + rule.status;
+            text += line + QLatin1Char('\n');
+        }
+    }
+    return text;
+}
+
+} // namespace RegistrationRules
