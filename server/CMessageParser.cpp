@@ -295,53 +295,46 @@ void CMessageParser::processReceivedMessage(QString msg)
 
 // ---- text entry points ---------------------------------------------------------------------
 
-void CMessageParser::authResp(QString msg)
+void CMessageParser::handleText(const QString& msg, void (CMessageParser::*handler)(const QJsonObject&))
 {
     QJsonObject object;
     if (parseObject(msg, object))
-        handleAuthResp(object);
+        (this->*handler)(object);
+}
+
+void CMessageParser::authResp(QString msg)
+{
+    handleText(msg, &CMessageParser::handleAuthResp);
 }
 
 void CMessageParser::srvInfoResp(QString msg)
 {
-    QJsonObject object;
-    if (parseObject(msg, object))
-        handleServerInfoResp(object);
+    handleText(msg, &CMessageParser::handleServerInfoResp);
 }
 
 void CMessageParser::closeAuthResp(QString msg)
 {
-    QJsonObject object;
-    if (parseObject(msg, object))
-        handleCloseAuthResp(object);
+    handleText(msg, &CMessageParser::handleCloseAuthResp);
 }
 
 void CMessageParser::getDevResp(QString msg)
 {
-    QJsonObject object;
-    if (parseObject(msg, object))
-        handleGetDevicesResp(object);
+    handleText(msg, &CMessageParser::handleGetDevicesResp);
 }
 
 void CMessageParser::mngDevResp(QString msg)
 {
-    QJsonObject object;
-    if (parseObject(msg, object))
-        handleManageDevicesResp(object);
+    handleText(msg, &CMessageParser::handleManageDevicesResp);
 }
 
 void CMessageParser::deleteDeviceResp(QString msg)
 {
-    QJsonObject object;
-    if (parseObject(msg, object))
-        handleDeleteDevicesResp(object);
+    handleText(msg, &CMessageParser::handleDeleteDevicesResp);
 }
 
 void CMessageParser::manageAppdataResp(QString msg)
 {
-    QJsonObject object;
-    if (parseObject(msg, object))
-        handleManageAppdataResp(object);
+    handleText(msg, &CMessageParser::handleManageAppdataResp);
 }
 
 // ---- answer handlers -----------------------------------------------------------------------

@@ -62,6 +62,8 @@ protected:
     explicit CMessageParser(QObject* parent = nullptr);
 
 private:
+    // Parses a text given to one of the answer slots directly and hands it to its handler.
+    void handleText(const QString& msg, void (CMessageParser::*handler)(const QJsonObject&));
     void handleAuthResp(const QJsonObject& object);
     void handleServerInfoResp(const QJsonObject& object);
     void handleCloseAuthResp(const QJsonObject& object);
