@@ -53,8 +53,7 @@ CPulseSettingsField::CPulseSettingsField(QWidget* parent) : CAbstatractSettingsF
 
     m_extSettings = new CExtPulseSettingsField(this);
     m_extSettings->setObjectName(QStringLiteral("extPulseSettings"));
-    appendWidget(m_extSettings);
-    connect(m_extSettings, &CAbstatractSettingsField::edited, this, &CAbstatractSettingsField::edited);
+    appendNestedGroup(m_extSettings);
 
     connect(m_deviceType, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
             &CPulseSettingsField::onDeviceTypeChanged);

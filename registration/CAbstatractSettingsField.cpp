@@ -83,6 +83,12 @@ void CAbstatractSettingsField::appendWidget(QWidget* widget)
         m_nestedGroups.append(nested);
 }
 
+void CAbstatractSettingsField::appendNestedGroup(CAbstatractSettingsField* group)
+{
+    appendWidget(group);
+    connect(group, &CAbstatractSettingsField::edited, this, &CAbstatractSettingsField::edited);
+}
+
 void CAbstatractSettingsField::appendLayout(QLayout* layout)
 {
     if (!layout) {

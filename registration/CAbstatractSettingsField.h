@@ -38,6 +38,8 @@ protected slots:
     void appendLayout(QLayout* layout);
 
 protected:
+    // Nests a group inside this one; its edits count as edits of this group.
+    void appendNestedGroup(CAbstatractSettingsField* group);
     QCheckBox* headerBox() const { return m_headerBox; }
     QGroupBox* groupBox() const { return m_groupBox; }
     QVBoxLayout* innerLayout() const { return m_innerLayout; }

@@ -8,12 +8,9 @@ CExpertSettingsField::CExpertSettingsField(QWidget* parent) : CAbstatractSetting
     m_adaptiveDr = new CAdaptiveDrSettingsField;
     m_rx = new CRxSettingsField;
     m_location = new CLocationSettingsField;
-    for (CAbstatractSettingsField* nested :
-         {static_cast<CAbstatractSettingsField*>(m_adaptiveDr), static_cast<CAbstatractSettingsField*>(m_rx),
-          static_cast<CAbstatractSettingsField*>(m_location)}) {
-        appendWidget(nested);
-        connect(nested, &CAbstatractSettingsField::edited, this, &CAbstatractSettingsField::edited);
-    }
+    appendNestedGroup(m_adaptiveDr);
+    appendNestedGroup(m_rx);
+    appendNestedGroup(m_location);
 }
 
 CExpertSettingsField::SettStruct CExpertSettingsField::getSettings() const

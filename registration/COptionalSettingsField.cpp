@@ -8,12 +8,9 @@ COptionalSettingsField::COptionalSettingsField(QWidget* parent) : CAbstatractSet
     m_device = new CDeviceSettingsField;
     m_classC = new CSettingsClassCDeviceField;
     m_freqPlan = new CFreqPlanSettingsField;
-    for (CAbstatractSettingsField* nested :
-         {static_cast<CAbstatractSettingsField*>(m_device), static_cast<CAbstatractSettingsField*>(m_classC),
-          static_cast<CAbstatractSettingsField*>(m_freqPlan)}) {
-        appendWidget(nested);
-        connect(nested, &CAbstatractSettingsField::edited, this, &CAbstatractSettingsField::edited);
-    }
+    appendNestedGroup(m_device);
+    appendNestedGroup(m_classC);
+    appendNestedGroup(m_freqPlan);
     connect(m_device, &CAbstatractSettingsField::showSetDeviceClassC, m_classC,
             [this](const QString& classText) { m_classC->showForClass(classText); });
 }
