@@ -25,7 +25,8 @@ bool installCatalogue(QCoreApplication& app, QTranslator& translator, const QStr
 void connectClientToParser()
 {
     QObject::connect(CServerClient::instance(), &QWebSocket::textMessageReceived, CMessageParser::instance(),
-                     &CMessageParser::processReceivedMessage, Qt::QueuedConnection);
+                     &CMessageParser::processReceivedMessage,
+                     Qt::ConnectionType(Qt::QueuedConnection | Qt::UniqueConnection));
 }
 
 } // namespace AppStartup

@@ -18,6 +18,7 @@ QString applicationName();
 bool installCatalogue(QCoreApplication& app, QTranslator& translator, const QString& language);
 
 // Hands every text frame the client receives to the parser, on a later pass of the event loop.
+// Connects once however often it is called.
 void connectClientToParser();
 
 } // namespace AppStartup

@@ -1,5 +1,9 @@
 #include "app/CMainWindow.h"
 
+#include "app/CLeftPanel.h"
+#include "app/CTopPanel.h"
+#include "server/CMessageParser.h"
+
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QProcess>
@@ -13,6 +17,22 @@ CMainWindow::CMainWindow(QWidget* parent) : QMainWindow(parent)
     layout->setContentsMargins(3, 3, 3, 3);
     layout->setSpacing(2);
     setCentralWidget(central);
+
+    m_leftPanel = new CLeftPanel(central);
+    m_leftPanel->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Minimum);
+    layout->addWidget(m_leftPanel);
+
+    m_rightColumn = new QVBoxLayout;
+    m_rightColumn->setContentsMargins(10, 0, 0, 0);
+    layout->addLayout(m_rightColumn);
+    m_topPanel = new CTopPanel(central);
+    m_rightColumn->addWidget(m_topPanel);
+    // The registration page takes the remaining space below the top panel.
+    m_rightColumn->addStretch();
+
+    connect(m_topPanel, &CTopPanel::closeProgramm, this, &CMainWindow::restartApp);
+    connect(CMessageParser::instance(), &CMessageParser::serverInfoResp, m_topPanel,
+            &CTopPanel::countDevicesOnServer);
     moveToCenter();
 }
 
@@ -28,7 +48,7 @@ void CMainWindow::moveToCenter()
 void CMainWindow::restartApp()
 {
     QCoreApplication::quit();
-    QStringList arguments = QCoreApplication::arguments();
+    const QStringList arguments = QCoreApplication::arguments();
     // The first argument is normally the program's path; fall back to the platform's own answer.
     const QString program = arguments.isEmpty() ? QCoreApplication::applicationFilePath() : arguments.first();
     QProcess::startDetached(program, arguments);

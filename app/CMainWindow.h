@@ -2,7 +2,11 @@
 
 #include <QMainWindow>
 
-// The program's one window: left panel, top panel and the registration page.
+class CLeftPanel;
+class CTopPanel;
+class QVBoxLayout;
+
+// The program's one window: the left panel, and beside it the top panel above the page.
 class CMainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -12,4 +16,9 @@ public:
 protected slots:
     void moveToCenter();
     void restartApp();
+
+private:
+    CLeftPanel* m_leftPanel = nullptr;
+    CTopPanel* m_topPanel = nullptr;
+    QVBoxLayout* m_rightColumn = nullptr;
 };

@@ -249,6 +249,17 @@
     </message>
 </context>
 <context>
+    <name>CLeftPanel</name>
+    <message>
+        <source>:/icons/Qelt_logo_ru.png</source>
+        <translation>:/icons/Qelt_logo_en.png</translation>
+    </message>
+    <message>
+        <source>Отправить данные</source>
+        <translation>Send data</translation>
+    </message>
+</context>
+<context>
     <name>CLoRaPresets</name>
     <message>
         <source>Список готовых настроек</source>
@@ -437,6 +448,25 @@
     <message>
         <source>Время реакции устройства класса С, (мс)</source>
         <translation>Class C device reaction time, (ms)</translation>
+    </message>
+</context>
+<context>
+    <name>CTopPanel</name>
+    <message>
+        <source>Зарегистрировано всего:</source>
+        <translation>Registered total:</translation>
+    </message>
+    <message>
+        <source>              Добавлено устройств:</source>
+        <translation>              Added devices:</translation>
+    </message>
+    <message>
+        <source>Удалить добавленые устройства</source>
+        <translation>Remove added devices</translation>
+    </message>
+    <message>
+        <source>Язык: </source>
+        <translation>Language: </translation>
     </message>
 </context>
 <context>

@@ -1,0 +1,48 @@
+#include "app/CLeftPanel.h"
+
+#include "downlink/SendDataDialog.h"
+#include "intake/CScanerSettings.h"
+#include "server/CServerSettingsWidget.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+CLeftPanel::CLeftPanel(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("leftPanel"));
+    setFixedWidth(220);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(1, 1, 1, 1);
+    layout->setSpacing(0);
+
+    // The English catalogue turns this path into the English logo.
+    m_logoPath = tr(":/icons/Qelt_logo_ru.png");
+    m_logo = new QLabel(this);
+    m_logo->setObjectName(QStringLiteral("logoLabel"));
+    m_logo->setPixmap(QPixmap(m_logoPath).scaledToHeight(50, Qt::SmoothTransformation));
+    m_logo->setAlignment(Qt::AlignCenter);
+    layout->addWidget(m_logo);
+
+    m_serverSettings = new CServerSettingsWidget(this);
+    layout->addWidget(m_serverSettings);
+    m_scanner = new CScanerSettings(this);
+    layout->addWidget(m_scanner);
+
+    auto* sendDataButton = new QPushButton(tr("Отправить данные"), this);
+    sendDataButton->setObjectName(QStringLiteral("sendDataButton"));
+    layout->addWidget(sendDataButton);
+
+    connect(m_scanner, &CScanerSettings::newDeviceInfo, this, &CLeftPanel::newDeviceInfo);
+    connect(m_scanner, &CScanerSettings::newSN, this, &CLeftPanel::newSN);
+    connect(sendDataButton, &QPushButton::clicked, this, &CLeftPanel::showSendDataDialog);
+}
+
+void CLeftPanel::showSendDataDialog()
+{
+    // One dialog for the whole run: it keeps what was typed last time.
+    if (!m_sendDataDialog)
+        m_sendDataDialog = new SendDataDialog(this);
+    m_sendDataDialog->show();
+    m_sendDataDialog->raise();
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "server/LoRaDevice.h"
+
+#include <QPointer>
+#include <QWidget>
+
+class CScanerSettings;
+class CServerSettingsWidget;
+class QLabel;
+class SendDataDialog;
+
+// The column on the left: logo, server connection, scanner and the send-data action.
+class CLeftPanel : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit CLeftPanel(QWidget* parent = nullptr);
+
+signals:
+    void newDeviceInfo(LoRaDevice device);
+    void newDevicesList(QVector<LoRaDevice> devices);
+    void newSN(QString sn);
+
+private:
+    void showSendDataDialog();
+
+    QString m_logoPath;
+    QLabel* m_logo = nullptr;
+    CServerSettingsWidget* m_serverSettings = nullptr;
+    CScanerSettings* m_scanner = nullptr;
+    QPointer<SendDataDialog> m_sendDataDialog;
+};
