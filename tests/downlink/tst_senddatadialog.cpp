@@ -6,53 +6,56 @@
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
-#include <QFile>
-#include <QJsonArray>
+#include <QJsonDocument>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTranslator>
 #include <QtTest>
 
 namespace {
 
-const QString firstEui = QStringLiteral("70B3D5E75E000001");
-const QString secondEui = QStringLiteral("70B3D5E75E000002");
-
-QLineEdit* edit(SendDataDialog& dialog, const char* name)
-{
-    return dialog.findChild<QLineEdit*>(QLatin1String(name));
-}
+const char* const fieldNames[] = {"devEuiEdit", "portEdit", "dataEdit"}; // the order of the texts below
 
 QCheckBox* ackBox(SendDataDialog& dialog)
 {
     return dialog.findChild<QCheckBox*>(QStringLiteral("ackBox"));
 }
 
-void retype(QLineEdit* field, const QString& text)
+QStringList fieldTexts(SendDataDialog& dialog)
 {
-    field->clear();
-    QTest::keyClicks(field, text);
+    QStringList texts;
+    for (const char* name : fieldNames)
+        texts << dialog.findChild<QLineEdit*>(QLatin1String(name))->text();
+    return texts;
 }
 
-void click(SendDataDialog& dialog, QDialogButtonBox::StandardButton which)
+// Types the texts, sets the ACK box and presses a button, as an operator would.
+void fillAndPress(SendDataDialog& dialog, const QStringList& texts, bool ack,
+                  QDialogButtonBox::StandardButton button)
 {
-    dialog.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"))->button(which)->click();
+    for (int i = 0; i < texts.size(); ++i) {
+        auto* field = dialog.findChild<QLineEdit*>(QLatin1String(fieldNames[i]));
+        field->clear();
+        QTest::keyClicks(field, texts.at(i));
+    }
+    if (ackBox(dialog)->isChecked() != ack)
+        QTest::keyClick(ackBox(dialog), Qt::Key_Space);
+    dialog.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"))->button(button)->click();
 }
 
-QJsonObject downlink(const QString& devEui, const QString& data, int port, bool ack)
+// The message expected for the typed texts, as compact JSON like firstDownlink() gives.
+QByteArray downlink(const QStringList& typed, int port, bool ack)
 {
-    const QJsonObject element{{Protocol::Key::devEui, devEui},
-                              {Protocol::Key::data, data},
-                              {Protocol::Key::port, port},
-                              {Protocol::Key::ack, ack}};
-    return {{Protocol::Key::cmd, Protocol::Cmd::sendDataReq}, {Protocol::Key::dataList, QJsonArray{element}}};
+    const QString text =
+        R"({"cmd":"send_data_req","data_list":[{"devEui":"%1","data":"%2","port":%3,"ack":%4}]})";
+    const QString ackText = ack ? QStringLiteral("true") : QStringLiteral("false");
+    const QString message = text.arg(typed.at(0), typed.at(2), QString::number(port), ackText);
+    return QJsonDocument::fromJson(message.toUtf8()).toJson(QJsonDocument::Compact);
 }
 
+// What the next start reads from the settings file as the last DevEUI.
 QString storedLastSendEui()
 {
-    return QSettings(CSettings::instance()->fileName(), QSettings::IniFormat)
-        .value(QStringLiteral("lastSendEui"))
-        .toString();
+    return QSettings(QStringLiteral("settings.cfg"), QSettings::IniFormat).value("lastSendEui").toString();
 }
 
 } // namespace
@@ -62,171 +65,89 @@ class TestSendDataDialog : public QObject
     Q_OBJECT
 private slots:
     void initTestCase();
-    void init();
-    void firstOpeningShowsDefaults();
-    void englishCatalogueKeepsAck();
-    void sendsOneDownlink_data();
-    void sendsOneDownlink();
-    void cancelSendsNothingAndKeepsLastEui();
-    void reusedDialogKeepsLastValues();
-    void lastEuiOfferedAfterRestart();
+    void init() { m_server.clearReceived(); }
+    void sendsWhatWasTyped_data();
+    void sendsWhatWasTyped();
+    void cancelSendsNothingAndRestartOffersLastEui();
 
 private:
-    // Waits for the next "send_data_req" the server receives and returns it.
-    QJsonObject nextDownlink(int alreadyReceived);
+    // Waits for the first "send_data_req" the server receives after init().
+    QByteArray firstDownlink();
 
     LoopbackServer m_server;
+    // One dialog shown again and again, as the left panel does, and what it must show next.
+    SendDataDialog m_dialog{nullptr};
+    QStringList m_shown{QString(), QStringLiteral("02"), QString()};
+    bool m_ackShown = false;
 };
 
 void TestSendDataDialog::initTestCase()
 {
-    QVERIFY(!QFile::exists(QStringLiteral("settings.cfg")));
     CSettings::instance(qApp);
     QVERIFY(loginToLoopbackServer(m_server));
 }
 
-void TestSendDataDialog::init()
+QByteArray TestSendDataDialog::firstDownlink()
 {
-    m_server.clearReceived();
+    const auto received = [this] { return m_server.receivedObjects(Protocol::Cmd::sendDataReq); };
+    if (!QTest::qWaitFor([&] { return !received().isEmpty(); }, 5000))
+        return QByteArray();
+    return QJsonDocument(received().first()).toJson(QJsonDocument::Compact);
 }
 
-QJsonObject TestSendDataDialog::nextDownlink(int alreadyReceived)
+void TestSendDataDialog::sendsWhatWasTyped_data()
 {
-    const bool arrived = QTest::qWaitFor(
-        [&] { return m_server.receivedObjects(Protocol::Cmd::sendDataReq).size() > alreadyReceived; }, 5000);
-    return arrived ? m_server.receivedObjects(Protocol::Cmd::sendDataReq).at(alreadyReceived) : QJsonObject();
-}
-
-void TestSendDataDialog::firstOpeningShowsDefaults()
-{
-    SendDataDialog dialog(nullptr);
-    QCOMPARE(dialog.windowTitle(), QStringLiteral("Отправка данных на устройство"));
-    QVERIFY(!(dialog.windowFlags() & Qt::WindowContextHelpButtonHint));
-    QCOMPARE(edit(dialog, "devEuiEdit")->text(), QString());
-    QCOMPARE(edit(dialog, "portEdit")->text(), QStringLiteral("02"));
-    QCOMPARE(edit(dialog, "dataEdit")->text(), QString());
-    QCOMPARE(ackBox(dialog)->text(), QStringLiteral("ACK"));
-    QVERIFY(!ackBox(dialog)->isChecked());
-    for (const char* name : {"devEuiEdit", "portEdit", "dataEdit"}) {
-        QVERIFY(!edit(dialog, name)->validator());
-        QCOMPARE(edit(dialog, name)->inputMask(), QString());
+    QTest::addColumn<QString>("portText");
+    QTest::addColumn<int>("port");
+    QTest::addColumn<bool>("ack");
+    for (const bool ack : {true, false}) {
+        const char* const ackTag = ack ? "ACK" : "no ACK";
+        QTest::addRow("port 2, %s", ackTag) << "2" << 2 << ack;
+        QTest::addRow("port 02, %s", ackTag) << "02" << 2 << ack;
+        QTest::addRow("port x, %s", ackTag) << "x" << 0 << ack;
     }
 }
 
-void TestSendDataDialog::englishCatalogueKeepsAck()
-{
-    QTranslator translator;
-    QVERIFY(translator.load(QStringLiteral(":/Translations/ravlo_en")));
-    qApp->installTranslator(&translator);
-    SendDataDialog dialog(nullptr);
-    qApp->removeTranslator(&translator);
-    QCOMPARE(dialog.windowTitle(), QStringLiteral("Sending data to a device"));
-    QCOMPARE(ackBox(dialog)->text(), QStringLiteral("ACK"));
-}
-
-void TestSendDataDialog::sendsOneDownlink_data()
-{
-    QTest::addColumn<QString>("portText");
-    QTest::addColumn<bool>("ack");
-    QTest::addColumn<int>("port");
-    QTest::newRow("port 2, ACK") << "2" << true << 2;
-    QTest::newRow("port 02, no ACK") << "02" << false << 2;
-    QTest::newRow("port x, ACK") << "x" << true << 0;
-    QTest::newRow("port x, no ACK") << "x" << false << 0;
-}
-
-void TestSendDataDialog::sendsOneDownlink()
+void TestSendDataDialog::sendsWhatWasTyped()
 {
     QFETCH(QString, portText);
-    QFETCH(bool, ack);
     QFETCH(int, port);
-    SendDataDialog dialog(nullptr);
-    dialog.show();
-    retype(edit(dialog, "devEuiEdit"), firstEui);
-    retype(edit(dialog, "portEdit"), portText);
-    retype(edit(dialog, "dataEdit"), QStringLiteral("0A0B0C"));
-    if (ack)
-        QTest::keyClick(ackBox(dialog), Qt::Key_Space);
-    QCOMPARE(ackBox(dialog)->isChecked(), ack);
-
-    click(dialog, QDialogButtonBox::Ok);
-
-    QCOMPARE(nextDownlink(0), downlink(firstEui, QStringLiteral("0A0B0C"), port, ack));
-    QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    QVERIFY(!dialog.isVisible());
-    QCOMPARE(storedLastSendEui(), firstEui);
-    QCOMPARE(CSettings::currentLastSendEui, firstEui);
+    QFETCH(bool, ack);
+    m_dialog.show();
+    QCOMPARE(fieldTexts(m_dialog), m_shown);
+    QCOMPARE(ackBox(m_dialog)->isChecked(), m_ackShown);
+    m_shown = QStringList{QStringLiteral("70B3D5E75E000001"), portText, QStringLiteral("0A0B0C")};
+    m_ackShown = ack;
+    fillAndPress(m_dialog, m_shown, ack, QDialogButtonBox::Ok);
+    QCOMPARE(firstDownlink(), downlink(m_shown, port, ack));
+    QCOMPARE(m_dialog.result(), int(QDialog::Accepted));
+    QVERIFY(!m_dialog.isVisible());
 }
 
-void TestSendDataDialog::cancelSendsNothingAndKeepsLastEui()
+void TestSendDataDialog::cancelSendsNothingAndRestartOffersLastEui()
 {
-    QVERIFY(CSettings::writeValue(CSettings::lastSendEui, firstEui));
-    CSettings::currentLastSendEui = firstEui;
-    SendDataDialog dialog(nullptr);
-    dialog.show();
-    QCOMPARE(edit(dialog, "devEuiEdit")->text(), firstEui);
-    retype(edit(dialog, "devEuiEdit"), secondEui);
-    retype(edit(dialog, "dataEdit"), QStringLiteral("FF"));
+    const QString lastEui = CSettings::currentLastSendEui;
+    const QString eui = QStringLiteral("70B3D5E75E000002");
+    m_dialog.show();
+    fillAndPress(m_dialog, {eui, QStringLiteral("15"), QStringLiteral("01")}, true, QDialogButtonBox::Cancel);
+    QCOMPARE(m_dialog.result(), int(QDialog::Rejected));
+    QVERIFY(!m_dialog.isVisible());
+    QCOMPARE(storedLastSendEui(), lastEui);
+    QCOMPARE(CSettings::currentLastSendEui, lastEui);
 
-    click(dialog, QDialogButtonBox::Cancel);
+    // Frames arrive in order: had the cancelled downlink ("01") gone out, it would come first.
+    m_dialog.show();
+    const QStringList typed{eui, QStringLiteral("15"), QStringLiteral("02")};
+    fillAndPress(m_dialog, typed, true, QDialogButtonBox::Ok);
+    QCOMPARE(firstDownlink(), downlink(typed, 15, true));
+    QCOMPARE(storedLastSendEui(), eui);
+    QCOMPARE(CSettings::currentLastSendEui, eui);
 
-    QCOMPARE(dialog.result(), int(QDialog::Rejected));
-    QVERIFY(!dialog.isVisible());
-    QCOMPARE(storedLastSendEui(), firstEui);
-    QCOMPARE(CSettings::currentLastSendEui, firstEui);
-
-    // Frames arrive in order: if the cancelled downlink had gone out, it would come first.
-    dialog.show();
-    retype(edit(dialog, "dataEdit"), QStringLiteral("01"));
-    click(dialog, QDialogButtonBox::Ok);
-    QCOMPARE(nextDownlink(0), downlink(secondEui, QStringLiteral("01"), 2, false));
-    QCOMPARE(m_server.receivedObjects(Protocol::Cmd::sendDataReq).size(), 1);
-}
-
-void TestSendDataDialog::reusedDialogKeepsLastValues()
-{
-    SendDataDialog dialog(nullptr);
-    dialog.show();
-    retype(edit(dialog, "devEuiEdit"), secondEui);
-    retype(edit(dialog, "portEdit"), QStringLiteral("15"));
-    retype(edit(dialog, "dataEdit"), QStringLiteral("DEADBEEF"));
-    QTest::keyClick(ackBox(dialog), Qt::Key_Space);
-    click(dialog, QDialogButtonBox::Ok);
-    const QJsonObject expected = downlink(secondEui, QStringLiteral("DEADBEEF"), 15, true);
-    QCOMPARE(nextDownlink(0), expected);
-
-    dialog.show();
-    QCOMPARE(edit(dialog, "devEuiEdit")->text(), secondEui);
-    QCOMPARE(edit(dialog, "portEdit")->text(), QStringLiteral("15"));
-    QCOMPARE(edit(dialog, "dataEdit")->text(), QStringLiteral("DEADBEEF"));
-    QVERIFY(ackBox(dialog)->isChecked());
-    click(dialog, QDialogButtonBox::Ok);
-    QCOMPARE(nextDownlink(1), expected);
-}
-
-void TestSendDataDialog::lastEuiOfferedAfterRestart()
-{
-    SendDataDialog dialog(nullptr);
-    retype(edit(dialog, "devEuiEdit"), secondEui);
-    click(dialog, QDialogButtonBox::Ok);
-    QCOMPARE(nextDownlink(0)
-                 .value(Protocol::Key::dataList)
-                 .toArray()
-                 .first()
-                 .toObject()
-                 .value(Protocol::Key::devEui),
-             QJsonValue(secondEui));
-
-    // A new run starts with the process default; the file still holds the DevEUI.
-    CSettings::currentLastSendEui = QString();
-    QCOMPARE(SendDataDialog(nullptr).findChild<QLineEdit*>(QStringLiteral("devEuiEdit"))->text(), QString());
-    CSettings reopened(CSettings::instance()->fileName());
-    QCOMPARE(reopened.value(CSettings::keyName(CSettings::lastSendEui)).toString(), secondEui);
-
+    // A new run starts with an empty DevEUI in memory and takes the stored one at start-up.
+    CSettings::currentLastSendEui.clear();
     CSettings::loadLastSendEui();
-    QCOMPARE(CSettings::currentLastSendEui, secondEui);
     SendDataDialog next(nullptr);
-    QCOMPARE(edit(next, "devEuiEdit")->text(), secondEui);
+    QCOMPARE(fieldTexts(next).first(), eui);
 }
 
 RAVLO_REGISTER_TEST(TestSendDataDialog)
