@@ -1,42 +1,43 @@
 #include "SettingsFieldTestHelpers.h"
-#include "app/CSettings.h"
 #include "common/TestRegistry.h"
-#include "registration/CExpertSettingsField.h"
-#include "registration/CLoRaPresets.h"
-#include "registration/COptionalSettingsField.h"
-#include "registration/LoRaPresetJson.h"
 
-#include <QComboBox>
 #include <QDir>
-#include <QFile>
 #include <QJsonDocument>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QVBoxLayout>
-#include <QtTest>
 
 namespace {
 
-// The settings column of the registration page: presets above the two top-level groups.
-struct PresetPage
+const QString firstItem = QStringLiteral("Список готовых настроек");
+const QString custom = QStringLiteral("custom");
+
+// What the settings file on disk holds under loraPresets. Read from a copy: a QSettings on the
+// same path would share the store's in-memory values.
+QString storedOnDisk()
 {
-    PresetPage()
-    {
-        auto* layout = new QVBoxLayout(&window);
-        expert = new CExpertSettingsField;
-        optional = new COptionalSettingsField;
-        presets = new CLoRaPresets(expert, optional);
-        layout->addWidget(presets);
-        layout->addWidget(expert);
-        layout->addWidget(optional);
-        presets->iniPresets(CSettings::readValue(CSettings::loraPresets).toString());
-        window.show();
-    }
-    template <typename T> T* find(const char* name) const
-    {
-        return window.findChild<T*>(QLatin1String(name));
-    }
+    QTemporaryDir dir;
+    const QString copy = dir.filePath(QStringLiteral("copy.cfg"));
+    QFile::copy(CSettings::instance()->fileName(), copy);
+    return QSettings(copy, QSettings::IniFormat).value(QStringLiteral("loraPresets")).toString();
+}
+
+QStringList storedNames()
+{
+    QStringList names;
+    for (const QJsonValue& element : QJsonDocument::fromJson(storedOnDisk().toUtf8()).array())
+        names << element["preset"].toString();
+    return names;
+}
+
+QJsonValue storedValue(int element, const char* group, const char* key)
+{
+    return QJsonDocument::fromJson(storedOnDisk().toUtf8()).array().at(element)["settings"][group][key];
+}
+
+// The settings column with the presets above the groups, listing what the settings file holds.
+struct PresetPage : SettingsPage
+{
+    PresetPage() : SettingsPage(true) {}
     QStringList items() const
     {
         QStringList texts;
@@ -45,61 +46,15 @@ struct PresetPage
         return texts;
     }
     QString current() const { return presets->presetsBox()->currentText(); }
-    void choose(const QString& text) const { chooseItem(presets->presetsBox(), text); }
-    // Types a name and presses the save button; the message box that follows gets the answer.
+    bool canSave() const { return presets->nameEdit()->isVisible() && presets->saveButton()->isVisible(); }
+    // Types the name, presses the save button and answers the message box that follows.
     QString save(const QString& name, QMessageBox::StandardButton answer) const
     {
-        QLineEdit* edit = presets->nameEdit();
-        edit->clear();
-        QTest::keyClicks(edit, name);
-        MessageBoxAnswerer answerer(answer);
-        QTest::mouseClick(presets->saveButton(), Qt::LeftButton);
-        return answerer.answered() ? answerer.text() : QString();
+        presets->nameEdit()->clear();
+        QTest::keyClicks(presets->nameEdit(), name);
+        return answerMessageBox(answer, [this] { QTest::mouseClick(presets->saveButton(), Qt::LeftButton); });
     }
-    void typeInto(const char* editName, const QString& text) const
-    {
-        QLineEdit* edit = find<QLineEdit>(editName);
-        edit->selectAll();
-        QTest::keyClicks(edit, text);
-    }
-
-    QWidget window;
-    CExpertSettingsField* expert = nullptr;
-    COptionalSettingsField* optional = nullptr;
-    CLoRaPresets* presets = nullptr;
 };
-
-// What the settings file on disk holds. Read from a copy: a QSettings on the same path would
-// share the store's in-memory values.
-QString storedOnDisk()
-{
-    QTemporaryDir dir;
-    const QString copy = dir.filePath(QStringLiteral("copy.cfg"));
-    if (!QFile::copy(CSettings::instance()->fileName(), copy))
-        return QString();
-    return QSettings(copy, QSettings::IniFormat).value(QStringLiteral("loraPresets")).toString();
-}
-
-QJsonArray storedArray()
-{
-    return QJsonDocument::fromJson(storedOnDisk().toUtf8()).array();
-}
-
-QStringList storedNames()
-{
-    QStringList names;
-    for (const QJsonValue& element : storedArray())
-        names << element.toObject().value("preset").toString();
-    return names;
-}
-
-void store(const QString& text)
-{
-    QVERIFY(CSettings::writeValue(CSettings::loraPresets, text));
-}
-
-const QString firstItem = QStringLiteral("Список готовых настроек");
-const QString custom = QStringLiteral("custom");
 
 } // namespace
 
@@ -107,27 +62,13 @@ class TestLoRaPresets : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
     void init();
-    void savedPresetIsListedAndApplied();
-    void answeringYesAfterSavingAppliesThePreset();
-    void emptyNameIsRefused();
-    void replacingAnExistingNameAsksFirst_data();
-    void replacingAnExistingNameAsksFirst();
-    void twoElementsWithOneName();
-    void storedTextThatIsNotAnArray();
+    void savedPresetIsStoredListedAndApplied();
+    void twoElementsWithOneNameAreAppliedAndReplaced();
+    void editAwayFromPresetSwitchesToCustomAndBack_data();
     void editAwayFromPresetSwitchesToCustomAndBack();
-    void applyingAPresetIsNotAnEdit();
-    void savingKeepsTheOperatorsCustomValues();
     void failedWriteIsReported();
 };
-
-void TestLoRaPresets::initTestCase()
-{
-    // The test main runs us in a fresh temporary directory: this is that directory's settings file.
-    CSettings::instance();
-    QCOMPARE(QFileInfo(CSettings::instance()->fileName()).absolutePath(), QDir::currentPath());
-}
 
 void TestLoRaPresets::init()
 {
@@ -135,224 +76,141 @@ void TestLoRaPresets::init()
     CSettings::instance()->sync();
 }
 
-void TestLoRaPresets::savedPresetIsListedAndApplied()
+void TestLoRaPresets::savedPresetIsStoredListedAndApplied()
 {
+    // Stored text that is not an array lists nothing and is replaced by the first save.
+    const QString notAList = QStringLiteral(R"({"preset":"Lost","settings":{}})");
+    QVERIFY(CSettings::writeValue(CSettings::loraPresets, notAList));
     PresetPage page;
-    QVERIFY(QTest::qWaitForWindowExposed(&page.window));
     QCOMPARE(page.items(), (QStringList{firstItem, custom}));
-    QVERIFY(page.presets->nameEdit()->isHidden());
+    QVERIFY(!page.canSave());
+    page.choose("presetsBox", custom);
+    QVERIFY(page.canSave() && page.expert->rxField()->isGroupEnabled());
+    QCOMPARE(page.save(QString(), QMessageBox::Ok), QStringLiteral("Empty preset name"));
+    QCOMPARE(storedOnDisk(), notAList);
 
-    page.choose(custom);
-    QVERIFY(!page.presets->nameEdit()->isHidden() && !page.presets->saveButton()->isHidden());
-    QVERIFY(page.expert->rxField()->isGroupEnabled());
-    chooseItem(page.find<QComboBox>("rxWindowBox"), QStringLiteral("2"));
-    page.typeInto("longitudeEdit", QStringLiteral("137.62"));
-    chooseItem(page.find<QComboBox>("planBox"), QStringLiteral("EU868"));
-
-    QCOMPARE(page.save(QStringLiteral("P1"), QMessageBox::No),
+    page.choose("rxWindowBox", QStringLiteral("2"));
+    page.type("longitudeEdit", QStringLiteral("137.62"));
+    page.choose("planBox", QStringLiteral("EU868"));
+    // Yes: the new preset becomes the current one.
+    QCOMPARE(page.save(QStringLiteral("P1"), QMessageBox::Yes),
              QStringLiteral("Do you want to change this preset?"));
-    QCOMPARE(storedNames(), (QStringList{"P1"}));
-    const QJsonObject settings = storedArray().at(0).toObject().value("settings").toObject();
-    QCOMPARE(settings.value("device").toObject().value("devName").toString(), QStringLiteral("P1_%deveui"));
-    QCOMPARE(settings.value("rxDeviceSettings").toObject().value("rxWindow").toInt(), 2);
-    QCOMPARE(settings.value("freqPlan").toObject().value("freqPlan").toString(), QStringLiteral("EU868"));
-    QCOMPARE(page.items(), (QStringList{firstItem, "P1", custom}));
-    QCOMPARE(page.current(), custom);
-
-    // Change the values, then choose the preset: its values come back.
-    chooseItem(page.find<QComboBox>("rxWindowBox"), QStringLiteral("1"));
-    page.typeInto("longitudeEdit", QStringLiteral("12.5"));
-    chooseItem(page.find<QComboBox>("planBox"), QStringLiteral("KZ868"));
-    page.choose(QStringLiteral("P1"));
     QCOMPARE(page.current(), QStringLiteral("P1"));
-    QVERIFY(page.presets->nameEdit()->isHidden() && page.presets->saveButton()->isHidden());
-    QCOMPARE(page.expert->getSettings().rx.rxWindow, 2);
-    QCOMPARE(page.expert->getSettings().location.longitude, double(137.62f));
-    QCOMPARE(page.optional->getSettings().freqPlan.plan, QStringLiteral("EU868"));
-    QCOMPARE(page.optional->getSettings().freqPlan.freqRx2, 869525000);
-    QCOMPARE(page.optional->getSettings().device.nameTemplate, QStringLiteral("P1_%deveui"));
+    QCOMPARE(
+        storedOnDisk(),
+        QStringLiteral(
+            R"([{"preset":"P1","settings":{"adaptiveDataRate":{"preferDr":5,"preferPower":14},)"
+            R"("device":{"class":"CLASS_A","devName":"P1_%deveui"},"freqPlan":{"channel1En":true,)"
+            R"("channel2En":true,"channel3En":true,"channel4En":true,"channel5En":true,"channel6En":true,)"
+            R"("channel7En":true,"channel8En":true,"freq4":867100000,"freq5":867300000,"freq6":867500000,)"
+            R"("freq7":867700000,"freq8":867900000,"freqPlan":"EU868","freqRx2":869525000},)"
+            R"("position":{"altitude":0,"latitude":0,"longitude":137.6199951171875},)"
+            R"("rxDeviceSettings":{"delayJoin1":5,"delayRx1":1,"drRx2":0,"rxWindow":2},)"
+            R"("serverAdrEnable":true}}])"));
 
-    // A new page lists what the settings file holds.
+    // No: a second preset saved from "custom" leaves the operator's values and "custom" in place.
+    page.choose("presetsBox", custom);
+    page.choose("rxWindowBox", QStringLiteral("1"));
+    page.type("longitudeEdit", QStringLiteral("12.5"));
+    page.choose("planBox", QStringLiteral("KZ868"));
+    page.save(QStringLiteral("P2"), QMessageBox::No);
+    QCOMPARE(page.items(), (QStringList{firstItem, "P1", "P2", custom}));
+    QCOMPARE(page.current(), custom);
+    QCOMPARE(expertText(page.expert->getSettings()),
+             QStringLiteral("true true true 5 14 true 1 1 0 5 true 0 0 12.5"));
+    QCOMPARE(optionalText(page.optional->getSettings()),
+             QStringLiteral("true true P1_%deveui CLASS_A true 1000 false true KZ868 11111111"));
+
+    page.choose("presetsBox", QStringLiteral("P1"));
+    QCOMPARE(expertText(page.expert->getSettings()),
+             QStringLiteral("true true true 5 14 true 2 1 0 5 true 0 0 137.6199951171875"));
+    QCOMPARE(optionalText(page.optional->getSettings()),
+             QStringLiteral("true true P1_%deveui CLASS_A true 1000 false true EU868 11111111"));
+
     PresetPage reopened;
-    QCOMPARE(reopened.items(), (QStringList{firstItem, "P1", custom}));
+    QCOMPARE(reopened.items(), (QStringList{firstItem, "P1", "P2", custom}));
     QCOMPARE(reopened.current(), firstItem);
 }
 
-void TestLoRaPresets::answeringYesAfterSavingAppliesThePreset()
+void TestLoRaPresets::twoElementsWithOneNameAreAppliedAndReplaced()
 {
-    PresetPage page;
-    page.choose(custom);
-    chooseItem(page.find<QComboBox>("delayJoin1Box"), QStringLiteral("9 s"));
-    page.save(QStringLiteral("Yes-preset"), QMessageBox::Yes);
-    QCOMPARE(page.current(), QStringLiteral("Yes-preset"));
-    QVERIFY(page.presets->nameEdit()->isHidden());
-    QCOMPARE(page.expert->getSettings().rx.delayJoin1, 9);
-    QCOMPARE(page.optional->getSettings().device.nameTemplate, QStringLiteral("Yes-preset_%deveui"));
-}
-
-void TestLoRaPresets::emptyNameIsRefused()
-{
-    PresetPage page;
-    page.choose(custom);
-    QCOMPARE(page.save(QString(), QMessageBox::Ok), QStringLiteral("Empty preset name"));
-    QVERIFY(storedOnDisk().isEmpty());
-    QCOMPARE(page.items(), (QStringList{firstItem, custom}));
-}
-
-void TestLoRaPresets::replacingAnExistingNameAsksFirst_data()
-{
-    QTest::addColumn<bool>("replace");
-    QTest::newRow("No keeps the stored preset") << false;
-    QTest::newRow("Yes replaces it, moved to the end") << true;
-}
-
-void TestLoRaPresets::replacingAnExistingNameAsksFirst()
-{
-    QFETCH(bool, replace);
-    PresetPage page;
-    page.choose(custom);
-    page.save(QStringLiteral("A"), QMessageBox::No);
-    page.save(QStringLiteral("B"), QMessageBox::No);
-    const QString before = storedOnDisk();
-
-    chooseItem(page.find<QComboBox>("drRx2Box"), QStringLiteral("DR3"));
-    const QString question = page.save(QStringLiteral("A"), replace ? QMessageBox::Yes : QMessageBox::No);
-    QCOMPARE(question,
-             QStringLiteral("A already exist!\nDo you want to rewrite your changes for preset A ?"));
-    QCOMPARE(page.items(), (QStringList{firstItem, "A", "B", custom}));
-    QCOMPARE(page.current(), custom);
-    if (!replace) {
-        QCOMPARE(storedOnDisk(), before);
-        return;
-    }
-    QCOMPARE(storedNames(), (QStringList{"B", "A"}));
-    QCOMPARE(storedArray()
-                 .at(1)
-                 .toObject()
-                 .value("settings")
-                 .toObject()
-                 .value("rxDeviceSettings")
-                 .toObject()
-                 .value("drRx2"),
-             QJsonValue(3));
-}
-
-void TestLoRaPresets::twoElementsWithOneName()
-{
-    store(QStringLiteral(R"([{"preset":"Twin","settings":{"rxDeviceSettings":{"rxWindow":1,"delayRx1":3}}},)"
-                         R"({"preset":"Other","settings":{}},)"
-                         R"({"preset":"Twin","settings":{"rxDeviceSettings":{"rxWindow":2}}}])"));
+    const QString stored = QStringLiteral(
+        R"([{"preset":"Twin","settings":{"rxDeviceSettings":{"rxWindow":1,"delayRx1":3}}},)"
+        R"({"preset":"Twin","settings":{"serverAdrEnable":false,"adaptiveDataRate":{"preferDr":1},)"
+        R"("rxDeviceSettings":{"rxWindow":2},"device":{"class":"CLASS_C"}}},)"
+        R"({"preset":"Other","settings":{}}])");
+    QVERIFY(CSettings::writeValue(CSettings::loraPresets, stored));
     PresetPage page;
     QCOMPARE(page.items(), (QStringList{firstItem, "Twin", "Other", custom}));
 
     // Both are written in turn and the later one wins, also where it lacks a key (read as 0).
-    page.choose(QStringLiteral("Twin"));
-    QCOMPARE(page.expert->getSettings().rx.rxWindow, 2);
-    QCOMPARE(page.expert->getSettings().rx.delayRx1, 0);
+    // Those writes (the server ADR box toggles before the data rate follows) are no operator edits.
+    page.choose("presetsBox", QStringLiteral("Twin"));
+    QCOMPARE(page.current(), QStringLiteral("Twin"));
+    QVERIFY(!page.canSave());
+    QCOMPARE(expertText(page.expert->getSettings()),
+             QStringLiteral("true true false 1 0 true 2 0 0 0 true 0 0 0"));
+    QCOMPARE(optionalText(page.optional->getSettings()),
+             QStringLiteral("true true  CLASS_C true 1000 false true  00000000"));
+    QVERIFY(!page.optional->classCField()->isVisible());
 
-    page.choose(custom);
-    page.save(QStringLiteral("Twin"), QMessageBox::Yes);
+    // Saving under the name asks first: No keeps the stored text, Yes replaces the later element
+    // and moves it to the end.
+    page.choose("presetsBox", custom);
+    page.choose("drRx2Box", QStringLiteral("DR3"));
+    const QString question =
+        QStringLiteral("Twin already exist!\nDo you want to rewrite your changes for preset Twin ?");
+    QCOMPARE(page.save(QStringLiteral("Twin"), QMessageBox::No), question);
+    QCOMPARE(storedOnDisk(), stored);
+    QCOMPARE(page.save(QStringLiteral("Twin"), QMessageBox::Yes), question);
     QCOMPARE(storedNames(), (QStringList{"Twin", "Other", "Twin"}));
-    QCOMPARE(storedArray()
-                 .at(0)
-                 .toObject()
-                 .value("settings")
-                 .toObject()
-                 .value("rxDeviceSettings")
-                 .toObject()
-                 .value("delayRx1"),
-             QJsonValue(3));
+    QCOMPARE(storedValue(0, "rxDeviceSettings", "delayRx1"), QJsonValue(3));
+    QCOMPARE(storedValue(2, "rxDeviceSettings", "drRx2"), QJsonValue(3));
+    QCOMPARE(page.items(), (QStringList{firstItem, "Twin", "Other", custom}));
+    QCOMPARE(page.current(), custom);
 }
 
-void TestLoRaPresets::storedTextThatIsNotAnArray()
+void TestLoRaPresets::editAwayFromPresetSwitchesToCustomAndBack_data()
 {
-    store(QStringLiteral(R"({"preset":"Lost","settings":{}})"));
-    PresetPage page;
-    QCOMPARE(page.items(), (QStringList{firstItem, custom}));
-    page.choose(custom);
-    page.save(QStringLiteral("Fresh"), QMessageBox::No);
-    QCOMPARE(storedNames(), (QStringList{"Fresh"}));
-    QCOMPARE(page.items(), (QStringList{firstItem, "Fresh", custom}));
+    QTest::addColumn<QString>("editor");
+    for (const char* name : {"serverAdrBox", "preferPowerBox", "rxWindowBox", "longitudeEdit", "altitudeEdit",
+                             "nameTemplateEdit", "deviceClassBox", "planBox", "channelBox8"})
+        QTest::newRow(name) << QString(name);
 }
 
 void TestLoRaPresets::editAwayFromPresetSwitchesToCustomAndBack()
 {
+    QFETCH(QString, editor);
     PresetPage page;
-    page.choose(custom);
-    page.save(QStringLiteral("P"), QMessageBox::No);
-    page.choose(QStringLiteral("P"));
+    page.choose("presetsBox", custom);
+    // A longitude read in single precision compares equal to what was stored.
+    page.type("longitudeEdit", QStringLiteral("137.62"));
+    page.type("altitudeEdit", QStringLiteral("156"));
+    page.save(QStringLiteral("P"), QMessageBox::Yes);
     QCOMPARE(page.current(), QStringLiteral("P"));
 
-    QComboBox* rxWindow = page.find<QComboBox>("rxWindowBox");
-    chooseItem(rxWindow, QStringLiteral("2"));
-    QCOMPARE(page.current(), custom);
-    QVERIFY(!page.presets->nameEdit()->isHidden());
-    chooseItem(rxWindow, QStringLiteral("1"));
-    QCOMPARE(page.current(), QStringLiteral("P"));
-    QVERIFY(page.presets->nameEdit()->isHidden());
-
-    // The optional side: the name template typed away from the stored one and back.
-    QLineEdit* name = page.find<QLineEdit>("nameTemplateEdit");
-    name->end(false);
-    QTest::keyClicks(name, QStringLiteral("x"));
-    QCOMPARE(page.current(), custom);
-    QTest::keyClick(name, Qt::Key_Backspace);
-    QCOMPARE(page.current(), QStringLiteral("P"));
-
-    // A coordinate read in single precision compares equal to what was stored.
-    page.typeInto("latitudeEdit", QStringLiteral("55.75"));
-    QCOMPARE(page.current(), custom);
-    page.save(QStringLiteral("Q"), QMessageBox::Yes);
-    QCOMPARE(page.current(), QStringLiteral("Q"));
-    QLineEdit* latitude = page.find<QLineEdit>("latitudeEdit");
-    QTest::keyClick(latitude, Qt::Key_Backspace);
-    QCOMPARE(page.current(), custom);
-    QTest::keyClicks(latitude, QStringLiteral("5"));
-    QCOMPARE(page.current(), QStringLiteral("Q"));
-}
-
-void TestLoRaPresets::applyingAPresetIsNotAnEdit()
-{
-    // Writing the preset toggles the server ADR box before the data rate is written: that
-    // half-written state must not count as an operator edit away from the preset.
-    CExpertSettingsField::SettStruct expert = CExpertSettingsField().getSettings();
-    COptionalSettingsField::SettStruct optional = COptionalSettingsField().getSettings();
-    expert.adr.serverAdrEnable = false;
-    expert.adr.preferDr = 1;
-    optional.device.devClass = QStringLiteral("CLASS_C");
-    store(LoRaPresetJson::toStoredText(
-        {LoRaPresetJson::makeElement(QStringLiteral("Flags"), expert, optional)}));
-
-    PresetPage page;
-    page.choose(QStringLiteral("Flags"));
-    QCOMPARE(page.current(), QStringLiteral("Flags"));
-    QVERIFY(page.presets->nameEdit()->isHidden());
-    QCOMPARE(page.expert->getSettings().adr.serverAdrEnable, false);
-    QCOMPARE(page.expert->getSettings().adr.preferDr, 1);
-    QCOMPARE(page.optional->getSettings().device.devClass, QStringLiteral("CLASS_C"));
-    QVERIFY(!page.optional->classCField()->isVisibleTo(page.optional));
-}
-
-void TestLoRaPresets::savingKeepsTheOperatorsCustomValues()
-{
-    PresetPage page;
-    page.choose(custom);
-    page.save(QStringLiteral("First"), QMessageBox::No);
-
-    // Still on "custom": the operator changes values and saves them as a second preset.
-    chooseItem(page.find<QComboBox>("preferDrBox"), QStringLiteral("DR1"));
-    page.typeInto("altitudeEdit", QStringLiteral("321"));
-    page.save(QStringLiteral("Second"), QMessageBox::No);
-    QCOMPARE(page.current(), custom);
-    QCOMPARE(page.items(), (QStringList{firstItem, "First", "Second", custom}));
-    QCOMPARE(page.expert->getSettings().adr.preferDr, 1);
-    QCOMPARE(page.expert->getSettings().location.altitude, 321);
+    // One edit away from the preset, then the edit that undoes it.
+    QWidget* widget = page.window.findChild<QWidget*>(editor);
+    auto* combo = qobject_cast<QComboBox*>(widget);
+    auto* edit = qobject_cast<QLineEdit*>(widget);
+    const QString shown = combo ? combo->currentText() : edit ? edit->text() : QString();
+    for (const QString& expected : {custom, QStringLiteral("P")}) {
+        const bool away = expected == custom;
+        if (combo)
+            chooseItem(combo, away ? combo->itemText(combo->currentIndex() == 0 ? 1 : 0) : shown);
+        else if (edit)
+            page.type(qPrintable(editor), away ? shown.chopped(1) : shown);
+        else
+            clickCheckBox(qobject_cast<QCheckBox*>(widget));
+        QCOMPARE(page.current(), expected);
+        QCOMPARE(page.canSave(), away);
+    }
 }
 
 void TestLoRaPresets::failedWriteIsReported()
 {
     PresetPage page;
-    page.choose(custom);
+    page.choose("presetsBox", custom);
     // A directory where the settings file should be: the file cannot be written.
     const QString fileName = CSettings::instance()->fileName();
     QFile::remove(fileName);
