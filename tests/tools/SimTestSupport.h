@@ -2,88 +2,190 @@
 
 #include "server/Protocol.h"
 
+#include <QDeadlineTimer>
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonObject>
-#include <QObject>
 #include <QProcess>
 #include <QQueue>
 #include <QRegularExpression>
-#include <QStringList>
+#include <QSignalSpy>
 #include <QUrl>
 #include <QWebSocket>
 
 // The built ravlo-lns-sim run as a real process on a free port (--port 0); its output lines
-// are collected as they come.
-class SimProcess : public QObject
+// are collected as they come, so the pipe never fills up.
+class SimProcess
 {
-    Q_OBJECT
 public:
-    explicit SimProcess(QObject* parent = nullptr);
-    ~SimProcess() override;
+    SimProcess()
+    {
+        QObject::connect(&m_process, &QProcess::readyReadStandardOutput, [this] { readOutput(); });
+    }
+    ~SimProcess() { stop(); }
 
-    static QString programPath();
-
-    // Starts with the given options (plus --port 0) and waits for the "listening on" line.
-    bool start(const QStringList& arguments = {});
-    // Runs the program to its end (for options that make it exit); returns the exit code.
-    int runToExit(const QStringList& arguments, QString* standardOutput, QString* standardError);
-    bool stop();
-
+    // Starts with the given options; the first line must name the address.
+    bool start(const QStringList& arguments = {})
+    {
+        m_lines.clear();
+        m_pending.clear();
+        m_process.start(QStringLiteral(RAVLO_LNS_SIM_PATH), arguments + QStringList{"--port", "0"});
+        if (!m_process.waitForStarted(10000) || !waitForLine(QStringLiteral(".")))
+            return false;
+        m_url = QUrl(QRegularExpression(QStringLiteral("^listening on (wss?://\\S+)$"))
+                         .match(m_lines.first())
+                         .captured(1));
+        return m_url.port() > 0;
+    }
+    void stop()
+    {
+        m_process.terminate();
+        if (!m_process.waitForFinished(10000))
+            m_process.kill();
+        m_process.waitForFinished(10000);
+    }
+    bool isRunning() const { return m_process.state() != QProcess::NotRunning; }
     QUrl url() const { return m_url; }
     QStringList lines() const { return m_lines; }
-    QString errorOutput() const { return m_errors; }
-    bool waitForLine(const QRegularExpression& pattern, int timeoutMs = 5000);
-    bool isRunning() const { return m_process.state() != QProcess::NotRunning; }
+
+    bool waitForLine(const QString& pattern, int timeoutMs = 10000)
+    {
+        const QRegularExpression expression(pattern);
+        const QDeadlineTimer deadline(timeoutMs);
+        for (int checked = 0;;) {
+            for (; checked < m_lines.size(); ++checked) {
+                if (expression.match(m_lines.at(checked)).hasMatch())
+                    return true;
+            }
+            if (deadline.hasExpired() || m_process.state() == QProcess::NotRunning)
+                return false;
+            m_process.waitForReadyRead(static_cast<int>(qMax<qint64>(1, deadline.remainingTime())));
+            readOutput();
+        }
+    }
 
 private:
-    void readOutput();
+    void readOutput()
+    {
+        m_pending += m_process.readAllStandardOutput();
+        for (int end; (end = m_pending.indexOf('\n')) >= 0; m_pending.remove(0, end + 1))
+            m_lines.append(QString::fromUtf8(m_pending.left(end)));
+    }
 
     QProcess m_process;
     QByteArray m_pending;
     QStringList m_lines;
-    QString m_errors;
     QUrl m_url;
 };
 
-// A plain WebSocket client that sends requests and reads the answers in order.
-class SimClient : public QObject
+// Runs the simulator to its end (for options that make it exit): the exit code (-1 when it
+// went on running) and standard output and error together.
+inline int runSimToExit(const QStringList& arguments, QString* output)
 {
-    Q_OBJECT
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(QStringLiteral(RAVLO_LNS_SIM_PATH), arguments);
+    const bool ended = process.waitForFinished(20000);
+    *output = QString::fromUtf8(process.readAll());
+    return ended && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+// A plain WebSocket client that sends text frames and reads the answers in order.
+class SimClient
+{
 public:
-    explicit SimClient(QObject* parent = nullptr);
+    SimClient()
+    {
+        socket.setMaxAllowedIncomingMessageSize(256 * 1024 * 1024);
+        QObject::connect(&socket, &QWebSocket::textMessageReceived,
+                         [this](const QString& text) { m_received.enqueue(text); });
+    }
 
-    bool open(const QUrl& url);
-    QWebSocket& socket() { return m_socket; }
-
-    void send(const QJsonObject& message);
-    void sendText(const QString& text);
-    // The next frame from the server as an object (empty after 5 s without one).
-    QJsonObject next(int timeoutMs = 5000);
-    QJsonObject request(const QJsonObject& message);
+    bool open(const QUrl& url)
+    {
+        QSignalSpy connected(&socket, &QWebSocket::connected);
+        socket.open(url);
+        return connected.count() > 0 || connected.wait(10000);
+    }
+    void sendText(const QString& text) { socket.sendTextMessage(text); }
+    // The next frame from the server as an object (empty when none comes in time).
+    QJsonObject next(int timeoutMs = 10000)
+    {
+        if (m_received.isEmpty() && !QSignalSpy(&socket, &QWebSocket::textMessageReceived).wait(timeoutMs))
+            return {};
+        return QJsonDocument::fromJson(m_received.dequeue().toUtf8()).object();
+    }
+    QJsonObject request(const QString& text)
+    {
+        sendText(text);
+        return next();
+    }
     // Logs in; returns the token ("" when refused).
     QString login(const QString& user = QStringLiteral("operator"),
-                  const QString& password = QStringLiteral("ravlo"));
-    bool waitDisconnected(int timeoutMs = 5000);
+                  const QString& password = QStringLiteral("ravlo"))
+    {
+        return request(
+                   QStringLiteral(R"({"cmd":"auth_req","login":"%1","password":"%2"})").arg(user, password))
+            .value(Protocol::Key::token)
+            .toString();
+    }
+    bool waitDisconnected()
+    {
+        return socket.state() == QAbstractSocket::UnconnectedState ||
+               QSignalSpy(&socket, &QWebSocket::disconnected).wait(10000);
+    }
+
+    QWebSocket socket;
 
 private:
-    QWebSocket m_socket;
     QQueue<QString> m_received;
 };
 
-// Device objects as Ravlo sends them.
-namespace SimDevices {
-inline const QString appEui = QStringLiteral("0102030405060708");
-inline const QString appKey = QStringLiteral("000102030405060708090A0B0C0D0E0F");
-inline const QString otherKey = QStringLiteral("F0F1F2F3F4F5F6F7F8F9FAFBFCFDFEFF");
-inline const QString sessionKey = QStringLiteral("2B7E151628AED2A6ABF7158809CF4F3C");
+// A simulator with one client logged in as the demo user.
+struct SimPeer
+{
+    bool start(const QStringList& options = {})
+    {
+        return sim.start(options) && client.open(sim.url()) && !client.login().isEmpty();
+    }
+    SimProcess sim;
+    SimClient client;
+};
 
-QJsonObject otaa(const QString& devEui, const QString& eui = appEui, const QString& key = appKey);
-QJsonObject abp(const QString& devEui, double devAddress, const QString& appsKey = sessionKey,
-                const QString& nwksKey = sessionKey);
-// A device with the radio settings of the registration page's defaults laid over it.
-QJsonObject withSettings(QJsonObject device);
-QJsonObject manage(const QJsonArray& devices);
-QJsonObject get(const QStringList& devEuis);
-// The "status" of every entry of a "manage_devices_resp", in order.
-QStringList statuses(const QJsonObject& answer, const QString& arrayKey = Protocol::Key::deviceAddStatus);
-} // namespace SimDevices
+// Device lists are written as compact JSON with a few shorthands: "$EUI1".."$EUI9" are
+// DevEUIs that start with 70B3D5, $KEY a 32-digit key, $OTAA and $ABP complete key sections,
+// $SETTINGS the radio settings of the registration page's defaults.
+inline QString expandDevices(QString text)
+{
+    QString mask;
+    for (int channel = 1; channel <= 16; ++channel)
+        mask += QStringLiteral("\"channel%1En\":%2,").arg(channel).arg(channel <= 8 ? "true" : "false");
+    mask.chop(1);
+    return text
+        .replace(QStringLiteral("$SETTINGS"),
+                 QStringLiteral(R"("devName":"meter","class":"CLASS_A","freqRx2":869100000,)"
+                                R"("frequencyPlan":{"freq4":864100000,"freq8":864900000},"channelMask":{%1},)"
+                                R"("preferDr":5,"preferPower":14,"rxWindow":1,"delayRx1":1,"drRx2":0,)"
+                                R"("delayJoin1":5,"serverAdrEnable":true)")
+                     .arg(mask))
+        .replace(QStringLiteral("$OTAA"),
+                 QStringLiteral(R"("OTAA":{"appEui":"0102030405060708","appKey":"$KEY"})"))
+        .replace(QStringLiteral("$ABP"),
+                 QStringLiteral(R"("ABP":{"devAddress":637606874,"appsKey":"$KEY","nwksKey":"$KEY"})"))
+        .replace(QStringLiteral("$KEY"), QStringLiteral("2B7E151628AED2A6ABF7158809CF4F3C"))
+        .replace(QStringLiteral("$EUI"), QStringLiteral("70B3D5FFFE00000"));
+}
+
+inline QString manageRequest(const QString& devices)
+{
+    return expandDevices(QStringLiteral(R"({"cmd":"manage_devices_req","devices_list":[%1]})").arg(devices));
+}
+
+// The "status" of every entry of an answer's list, in order, separated by blanks.
+inline QString statuses(const QJsonObject& answer, const QString& listKey = Protocol::Key::deviceAddStatus)
+{
+    QStringList words;
+    for (const QJsonValue& entry : answer.value(listKey).toArray())
+        words.append(entry[Protocol::Key::status].toVariant().toString());
+    return words.join(QLatin1Char(' '));
+}

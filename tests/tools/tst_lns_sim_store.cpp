@@ -5,30 +5,20 @@
 #include "FrameLog.h"
 #include "SimRequestHandler.h"
 #include "SimVocabulary.h"
-#include "server/Protocol.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
 
-namespace K = Protocol::Key;
-namespace S = Protocol::Status;
-
 namespace {
 const QString eui1 = QStringLiteral("70B3D5FFFE000001");
-const QString eui2 = QStringLiteral("70B3D5FFFE000002");
 
-// Breaks the store's own connection so that the next write fails.
-bool dropDevicesTable()
+// A statement on the store's own connection, which holds the file's lock.
+bool execOnStore(const QString& statement, QSqlQuery* query)
 {
-    for (const QString& name : QSqlDatabase::connectionNames()) {
-        if (!name.startsWith(QStringLiteral("ravlo-lns-sim-store-")))
-            continue;
-        QSqlQuery query(QSqlDatabase::database(name, false));
-        return query.exec(QStringLiteral("DROP TABLE devices"));
-    }
-    return false;
+    *query = QSqlQuery(QSqlDatabase::database(QSqlDatabase::connectionNames().first(), false));
+    return query->exec(statement);
 }
 } // namespace
 
@@ -37,36 +27,11 @@ class TestLnsSimStore : public QObject
 {
     Q_OBJECT
 private slots:
-    void failedWriteLeavesMemoryAsItWas();
-    void failedWriteIsAnsweredAsStorageError();
+    void failedWriteKeepsNothingAndSaysSo();
     void unreadableRowsAreSkippedAndKept();
 };
 
-void TestLnsSimStore::failedWriteLeavesMemoryAsItWas()
-{
-    DeviceStore store;
-    QString error;
-    QVERIFY(store.open(QString(), &error));
-    const QJsonObject first = SimDevices::abp(eui1, 0x1234);
-    store.beginChanges();
-    store.put(eui1, first);
-    QVERIFY(store.commitChanges(&error));
-
-    store.beginChanges();
-    store.put(eui2, SimDevices::abp(eui2, 0x5678));
-    QVERIFY(store.remove(eui1));
-    QCOMPARE(store.count(), 1);
-    QVERIFY(dropDevicesTable());
-    QVERIFY(!store.commitChanges(&error));
-    QVERIFY(!error.isEmpty());
-    QCOMPARE(store.count(), 1);
-    QCOMPARE(store.find(eui1), std::optional<QJsonObject>(first));
-    QVERIFY(!store.find(eui2));
-    QCOMPARE(store.devAddrOwner(0x1234), eui1);
-    QCOMPARE(store.devAddrOwner(0x5678), QString());
-}
-
-void TestLnsSimStore::failedWriteIsAnsweredAsStorageError()
+void TestLnsSimStore::failedWriteKeepsNothingAndSaysSo()
 {
     SimConfig config;
     DeviceStore store;
@@ -75,14 +40,26 @@ void TestLnsSimStore::failedWriteIsAnsweredAsStorageError()
     QVERIFY(store.open(QString(), &error));
     SimRequestHandler handler(config, store, quiet);
     SimSession session{1, QStringLiteral("operator"), QStringLiteral("token")};
-    QVERIFY(dropDevicesTable());
-    const QJsonObject answer =
-        handler.handle(SimDevices::manage({SimDevices::otaa(eui1), SimDevices::otaa("x")}),
-                       Protocol::Cmd::manageDevicesReq, session);
-    QCOMPARE(SimDevices::statuses(answer),
-             (QStringList{SimVocabulary::Status::storageError, S::invalidDevEui}));
-    QCOMPARE(answer.value(K::status).toBool(true), false);
-    QCOMPARE(store.count(), 0);
+    const auto handle = [&](const QString& request) {
+        const QJsonObject object = QJsonDocument::fromJson(request.toUtf8()).object();
+        return handler.handle(object, object.value(Protocol::Key::cmd).toString(), session);
+    };
+    QCOMPARE(statuses(handle(manageRequest(R"({"devEui":"$EUI1",$ABP})"))), Protocol::Status::added);
+    const auto first = store.find(eui1);
+
+    QSqlQuery query;
+    QVERIFY(execOnStore(QStringLiteral("DROP TABLE devices"), &query));
+    const QJsonObject answer = handle(manageRequest(
+        R"({"devEui":"$EUI2","ABP":{"devAddress":5,"appsKey":"$KEY","nwksKey":"$KEY"}},{"devEui":"$EUI1","devName":"x"},{"devEui":"x"})"));
+    QCOMPARE(statuses(answer), QStringLiteral("storageError storageError invalidDevEui"));
+    QCOMPARE(answer.value(Protocol::Key::status).toBool(true), false);
+    const QJsonObject deleted = handle(R"({"cmd":"delete_devices_req","devices_list":["70B3D5FFFE000001"]})");
+    QCOMPARE(statuses(deleted, Protocol::Key::deviceDeleteStatus), SimVocabulary::Status::storageError);
+    // Memory is as it was before the failed writes.
+    QCOMPARE(store.count(), 1);
+    QCOMPARE(store.find(eui1), first);
+    QCOMPARE(store.devAddrOwner(637606874), eui1);
+    QCOMPARE(store.devAddrOwner(5), QString());
 }
 
 void TestLnsSimStore::unreadableRowsAreSkippedAndKept()
@@ -93,33 +70,22 @@ void TestLnsSimStore::unreadableRowsAreSkippedAndKept()
     {
         DeviceStore store;
         QVERIFY(store.open(path, &error));
-        store.beginChanges();
-        store.put(eui1, SimDevices::otaa(eui1));
-        QVERIFY(store.commitChanges(&error));
+        QSqlQuery query;
+        QVERIFY(execOnStore(QStringLiteral("INSERT INTO devices VALUES ('70B3D5FFFE000002', 'not json')"),
+                            &query));
     }
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("test-writer"));
-        db.setDatabaseName(path);
-        QVERIFY(db.open());
-        QSqlQuery query(db);
-        QVERIFY(query.exec(QStringLiteral("INSERT INTO devices VALUES ('%1', 'not json')").arg(eui2)));
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("test-writer"));
     DeviceStore store;
     QStringList warnings;
     QVERIFY(store.open(path, &error, &warnings));
-    QCOMPARE(store.count(), 1);
+    QCOMPARE(store.count(), 0);
     QCOMPARE(warnings.size(), 1);
-    QVERIFY(warnings.first().contains(eui2));
+    QVERIFY(warnings.first().contains(QStringLiteral("70B3D5FFFE000002")));
     store.beginChanges();
-    store.put(QStringLiteral("0000000000000003"), SimDevices::otaa(QStringLiteral("0000000000000003")));
+    store.put(QStringLiteral("0000000000000003"), QJsonObject{{Protocol::Key::devEui, "0000000000000003"}});
     QVERIFY(store.commitChanges(&error));
-    // Read through the store's own connection: it holds the file's lock.
-    QSqlQuery query(QSqlDatabase::database(QSqlDatabase::connectionNames().first(), false));
-    QVERIFY(query.exec(QStringLiteral("SELECT count(*) FROM devices")) && query.next());
-    const int count = query.value(0).toInt();
-    QCOMPARE(count, 3); // the unreadable row is still there
+    QSqlQuery query;
+    QVERIFY(execOnStore(QStringLiteral("SELECT count(*) FROM devices"), &query) && query.next());
+    QCOMPARE(query.value(0).toInt(), 2); // the unreadable row is still there
 }
 
 RAVLO_REGISTER_TEST(TestLnsSimStore)
