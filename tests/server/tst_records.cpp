@@ -71,15 +71,14 @@ void TestRecords::statusTexts_data()
 {
     QTest::addColumn<QString>("status");
     QTest::addColumn<QString>("text");
-    QTest::newRow("added") << "added"
-                           << "Device is not existed on server before and is registered with corresponding "
-                              "registration information";
+    QTest::newRow("updated") << "updated"
+                             << "Some parameters are updated for corresponding device";
     QTest::newRow("typographic quotes") << "invalidSessionKeyValue"
                                         << "Invaliud size of “appsKey” or/and “nwksKey”";
     QTest::newRow("russian") << "emptyDataForUpdate"
                              << "Не было описания ошибки emptyDataForUpdate";
     QTest::newRow("no text") << "invalidDelay" << QString();
-    QTest::newRow("case matters") << "Added" << QString();
+    QTest::newRow("case matters") << "Updated" << QString();
     QTest::newRow("empty") << "" << QString();
 }
 
