@@ -79,7 +79,6 @@ void TestRecords::statusTexts_data()
                              << "Не было описания ошибки emptyDataForUpdate";
     QTest::newRow("no text") << "invalidDelay" << QString();
     QTest::newRow("case matters") << "Updated" << QString();
-    QTest::newRow("empty") << "" << QString();
 }
 
 void TestRecords::statusTexts()
