@@ -2,7 +2,6 @@
 #include "common/TestRegistry.h"
 #include "server/CMessageParser.h"
 #include "server/CServerClient.h"
-#include "server/Protocol.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -13,468 +12,336 @@ CMessageParser* parser()
     return CMessageParser::instance();
 }
 
-// Records every signal of the parser.
-struct ParserSpies
-{
-    QSignalSpy auth{parser(), &CMessageParser::authMsgResp};
-    QSignalSpy device{parser(), &CMessageParser::infoDevicesResp};
-    QSignalSpy info{parser(), &CMessageParser::serverInfoResp};
-    QSignalSpy status{parser(), &CMessageParser::mngDevRespSignal};
-    QSignalSpy statuses{parser(), &CMessageParser::mngDevsRespSignal};
-    QSignalSpy list{parser(), &CMessageParser::devicesList};
-    QSignalSpy removed{parser(), &CMessageParser::deviceMbRemoved};
+// One device as the server returns it, with every key the program reads.
+const QString serverDevice =
+    R"({"devEui":"70B3D5E75E001234","devName":"Счётчик 7","class":"CLASS_C","reactionTime":30,)"
+    R"("useDownlinkQueueClassC":true,"frequencyPlan":{"freq4":864100000,"freq5":864300000,)"
+    R"("freq6":864500000,"freq7":864700000,"freq8":864900000},"freqRx2":869100000,"preferDr":5,)"
+    R"("preferPower":14,"rxWindow":2,"delayRx1":1,"drRx2":3,"delayJoin1":5,"serverAdrEnable":true,)"
+    R"("position":{"longitude":37.61,"latitude":55.75,"altitude":150},)"
+    R"("ABP":{"devAddress":4227902465,"appsKey":"A1A1","nwksKey":"B2B2"},)"
+    R"("OTAA":{"appEui":"0000000000000001","appKey":"00112233445566778899AABBCCDDEEFF"}})";
 
-    int total() const
-    {
-        return auth.count() + device.count() + info.count() + status.count() + statuses.count() +
-               list.count() + removed.count();
+QJsonObject json(const QString& text)
+{
+    return QJsonDocument::fromJson(text.toUtf8()).object();
+}
+
+// Compact text with sorted keys: equal texts mean equal objects, and a failure shows both.
+QString compact(const QJsonObject& object)
+{
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+QJsonObject channelMask(bool firstAndLast)
+{
+    QJsonObject mask;
+    for (int i = 1; i <= 16; ++i)
+        mask.insert(QStringLiteral("channel%1En").arg(i), firstAndLast && (i == 1 || i == 16));
+    return mask;
+}
+
+// The device of serverDevice as the program holds it once read back, channels 1 and 16 enabled.
+LoRaDevice chosenDevice()
+{
+    LoRaDevice d = CMessageParser::deviceFromServerObject(json(serverDevice));
+    d.useDownlinkQueueClassC = true;
+    d.channelEn[0] = d.channelEn[15] = true;
+    return d;
+}
+
+// A device that chose nothing: every number unset, the longitude within the tolerance of -1.0.
+LoRaDevice unsetDevice()
+{
+    LoRaDevice d;
+    d.devEui = "70B3D5E75E001234";
+    for (int channel = 4; channel <= 8; ++channel)
+        d.setFreq(channel, -1);
+    d.freqRx2 = d.rxWindow = d.delayRx1 = d.delayJoin1 = d.reactionTime = d.altitude = -1;
+    d.preferDr = d.preferPower = d.drRx2 = d.classCGate = -1;
+    d.latitude = -1.0;
+    d.longitude = -1.0 + 1e-13;
+    return d;
+}
+
+// The device object formDeviceJson appends, as the server reads it from the request text.
+QString deviceText(const LoRaDevice& device)
+{
+    QJsonArray out;
+    CMessageParser::formDeviceJson(device, out);
+    return compact(QJsonDocument::fromJson(QJsonDocument(out).toJson()).array().first().toObject());
+}
+
+// The fields of a device that hold anything but zero, false or an empty text, as "name=value".
+QString describe(const LoRaDevice& d)
+{
+    const QStringList names =
+        QStringLiteral("devEui appEui appKey devAddress appsKey nwksKey devName class plan freq4 freq5 freq6 "
+                       "freq7 freq8 freqRx2 rxWindow delayRx1 delayJoin1 reactionTime altitude longitude "
+                       "latitude preferDr preferPower drRx2 classCGate queueClassC adr channelEn abp otaa sn")
+            .split(' ');
+    QVariantList values;
+    values << d.devEui << d.appEui << d.appKey << d.devAddress << d.appsKey << d.nwksKey << d.devName
+           << d.devClass << d.freqPlanName << d.freq4 << d.freq5 << d.freq6 << d.freq7 << d.freq8 << d.freqRx2
+           << d.rxWindow << d.delayRx1 << d.delayJoin1 << d.reactionTime << d.altitude << d.longitude
+           << d.latitude << d.preferDr << d.preferPower << d.drRx2 << d.classCGate << d.useDownlinkQueueClassC
+           << d.serverAdrEnable << (d.channelEn != LoRaDevice().channelEn) << d.hasAbp << d.hasOtaa << d.sn;
+    QStringList set;
+    for (int i = 0; i < names.size(); ++i) {
+        if (values.at(i) != QVariant(values.at(i).userType(), nullptr))
+            set << names.at(i) + '=' + values.at(i).toString();
     }
-    LoRaDevice lastDevice() const { return device.last().first().value<LoRaDevice>(); }
+    return set.join(' ');
+}
+
+// Every signal of the parser, written down as one line in the order they come.
+class ParserLog : public QObject
+{
+public:
+    QStringList lines;
+    ParserLog()
+    {
+        auto log = [this](const QString& name, const QStringList& values) {
+            lines << name + '(' + values.join(',') + ')';
+        };
+        connect(parser(), &CMessageParser::authMsgResp, this, [log](AuthResponse a) {
+            log("auth", {QString::number(a.status), a.token, a.deviceAccess, a.errString});
+        });
+        connect(parser(), &CMessageParser::serverInfoResp, this, [log](CloraInfoResp i) {
+            log("info", {QString::number(i.status), QString::number(i.deviceCountQelt),
+                         QString::number(i.deviceCountOther)});
+        });
+        connect(parser(), &CMessageParser::devicesList, this, [log](QJsonDocument list) {
+            log("list", {QString::number(list.object().value("devices_list").toArray().size())});
+        });
+        connect(parser(), &CMessageParser::infoDevicesResp, this,
+                [log](LoRaDevice d) { log("device", {describe(d)}); });
+        connect(parser(), &CMessageParser::mngDevRespSignal, this, [log](QString s) { log("status", {s}); });
+        connect(parser(), &CMessageParser::mngDevsRespSignal, this,
+                [log](QVector<QPair<QString, QString>> all) {
+                    QStringList pairs;
+                    for (const auto& pair : all)
+                        pairs << pair.first + '=' + pair.second;
+                    log("statuses", pairs);
+                });
+        connect(parser(), &CMessageParser::deviceMbRemoved, this, [log](QString s) { log("removed", {s}); });
+    }
 };
 
-QString devicesResp(const QString& devicesJson)
+QString devices(const QString& list)
 {
-    return QStringLiteral(R"({"cmd":"get_devices_resp","devices_list":%1})").arg(devicesJson);
+    return R"({"cmd":"get_devices_resp","devices_list":)" + list + '}';
+}
+
+void row(const char* name, const QStringList& frames, const QStringList& signalLines = {})
+{
+    QTest::newRow(name) << frames << signalLines;
 }
 } // namespace
 
+// The parser both ways: the device objects and requests it builds, and what it makes of each answer.
 class TestParser : public QObject
 {
     Q_OBJECT
 private slots:
-    void framesWithoutSignals_data();
-    void framesWithoutSignals();
-    void authAnswer();
-    void logoutAnswer();
-    void serverInfo_data();
-    void serverInfo();
-    void deviceFromServer();
-    void deviceListGivesLastDeviceAlone();
-    void emptyDeviceList_data();
-    void emptyDeviceList();
-    void devAddress_data();
-    void devAddress();
-    void frequencyPlanNaming_data();
+    void deviceObject_data();
+    void deviceObject();
+    void requestsReachServer();
+    void frames_data();
+    void frames();
     void frequencyPlanNaming();
-    void deviceName();
-    void wrongTypesReadAsEmpty();
-    void registrationAnswers();
-    void deleteAnswer();
-    void textEntryPointsMatchDispatch();
-    void followUpRequestsReachServer_data();
-    void followUpRequestsReachServer();
 };
 
-void TestParser::framesWithoutSignals_data()
+void TestParser::deviceObject_data()
 {
-    QTest::addColumn<QString>("frame");
-    QTest::newRow("not json") << QStringLiteral("hello");
-    QTest::newRow("empty text") << QString();
-    QTest::newRow("truncated") << QStringLiteral(R"({"cmd":"auth_resp","status":tr)");
-    QTest::newRow("trailing garbage") << QStringLiteral(R"({"cmd":"auth_resp","status":true} x)");
-    QTest::newRow("array") << QStringLiteral(R"([{"cmd":"auth_resp","status":true}])");
-    QTest::newRow("bare value") << QStringLiteral("42");
-    QTest::newRow("empty object") << QStringLiteral("{}");
-    QTest::newRow("no cmd") << QStringLiteral(R"({"status":true,"token":"t"})");
-    QTest::newRow("cmd a number") << QStringLiteral(R"({"cmd":5,"status":true})");
-    QTest::newRow("cmd an object") << QStringLiteral(R"({"cmd":{"auth_resp":1},"status":true})");
-    QTest::newRow("cmd other case") << QStringLiteral(R"({"cmd":"AUTH_RESP","status":true})");
-    QTest::newRow("unknown cmd") << QStringLiteral(R"({"cmd":"hello_resp","status":true})");
-    QTest::newRow("auth without status") << QStringLiteral(R"({"cmd":"auth_resp","token":"t"})");
-    QTest::newRow("info without counts") << QStringLiteral(R"({"cmd":"server_info_resp","status":true})");
-    QTest::newRow("registration empty") << QStringLiteral(R"({"cmd":"manage_devices_resp"})");
-    QTest::newRow("delete without list") << QStringLiteral(R"({"cmd":"delete_devices_resp"})");
-    QTest::newRow("rx") << QStringLiteral(R"({"cmd":"rx","type":"CONF_UP","data":"00"})");
-    QTest::newRow("rx, odd type") << QStringLiteral(R"({"cmd":"rx","type":42})");
-    QTest::newRow("appdata done") << QStringLiteral(R"({"cmd":"manage_device_appdata_resp","status":true,
-        "update_status":[{"devEui":"01","status":true},{"devEui":"02","status":false},"x"]})");
-    QTest::newRow("appdata failed") << QStringLiteral(
-        R"({"cmd":"manage_device_appdata_resp","status":false,"err_string":"denied"})");
-    QTest::newRow("appdata no status") << QStringLiteral(R"({"cmd":"manage_device_appdata_resp"})");
-    QTest::newRow("deep nesting") << QString(2000, QLatin1Char('[')) + QString(2000, QLatin1Char(']'));
+    QTest::addColumn<LoRaDevice>("device");
+    QTest::addColumn<QJsonObject>("expected");
+    QJsonObject full = json(serverDevice);
+    full.insert("channelMask", channelMask(true));
+    auto without = [full](const QStringList& keys) {
+        QJsonObject object = full;
+        for (const QString& key : keys)
+            object.remove(key);
+        return object;
+    };
+    const QStringList classCKeys{"reactionTime", "useDownlinkQueueClassC", "channelMask"};
+    // A device read back from the server holds both kinds of keys: a settings update without them.
+    LoRaDevice d = chosenDevice();
+    QTest::newRow("both") << d << without({"ABP", "OTAA"});
+    d.hasAbp = false;
+    QTest::newRow("otaa only") << d << without(classCKeys + QStringList{"ABP"});
+    d.hasAbp = true;
+    d.hasOtaa = false; // the DevAddr has its top bit set
+    QTest::newRow("abp only") << d << without(classCKeys + QStringList{"OTAA"});
+    d.hasAbp = false;
+    QTest::newRow("neither: a first registration") << d << full;
+
+    d = unsetDevice();
+    QJsonObject unset = json(R"({"devEui":"70B3D5E75E001234","devName":"","frequencyPlan":{},)"
+                             R"("OTAA":{"appEui":"","appKey":""},"serverAdrEnable":false})");
+    unset.insert("channelMask", channelMask(false));
+    QTest::newRow("neither, all unset") << d << unset;
+    d.hasOtaa = true;
+    d.longitude = -1.000001;
+    d.latitude = d.altitude = 0;
+    d.freq4 = d.freqRx2 = d.delayRx1 = d.delayJoin1 = d.drRx2 = d.preferPower = 0;
+    d.preferDr = -5;
+    d.rxWindow = -2; // only -1 means unset
+    QTest::newRow("zeros are values")
+        << d
+        << json(
+               R"({"devEui":"70B3D5E75E001234","frequencyPlan":{"freq4":0},"freqRx2":0,"preferPower":0,)"
+               R"("rxWindow":-2,"delayRx1":0,"drRx2":0,"delayJoin1":0,"serverAdrEnable":false,)"
+               R"("position":{"longitude":-1.000001,"latitude":0,"altitude":0},"OTAA":{"appEui":"","appKey":""}})");
 }
 
-void TestParser::framesWithoutSignals()
+void TestParser::deviceObject()
 {
-    QFETCH(QString, frame);
-    ParserSpies spies;
-    parser()->processReceivedMessage(frame);
-    parser()->testAppdata();
-    QCOMPARE(spies.total(), 0);
+    QFETCH(LoRaDevice, device);
+    QFETCH(QJsonObject, expected);
+    QJsonArray out{QStringLiteral("kept")};
+    CMessageParser::formDeviceJson(device, out);
+    QCOMPARE(out.size(), 2); // one object appended
+    QCOMPARE(deviceText(device), compact(expected));
 }
 
-void TestParser::authAnswer()
+void TestParser::requestsReachServer()
 {
-    ParserSpies spies;
-    parser()->processReceivedMessage(QStringLiteral(
-        R"({"cmd":"auth_resp","status":true,"token":"abc","device_access":"all","err_string":""})"));
-    QCOMPARE(spies.auth.count(), 1);
-    AuthResponse answer = spies.auth.last().first().value<AuthResponse>();
-    QVERIFY(answer.status);
-    QCOMPARE(answer.token, QStringLiteral("abc"));
-    QCOMPARE(answer.deviceAccess, QStringLiteral("all"));
-
-    parser()->processReceivedMessage(
-        QStringLiteral(R"({"err_string":"invalid_login_or_password","status":false,"cmd":"auth_resp"})"));
-    answer = spies.auth.last().first().value<AuthResponse>();
-    QVERIFY(!answer.status);
-    QVERIFY(answer.token.isEmpty());
-    QCOMPARE(answer.errString, QStringLiteral("invalid_login_or_password"));
+    LoopbackServer server;
+    QVERIFY(loginToLoopbackServer(server));
+    server.clearReceived();
+    LoRaDevice first = chosenDevice();
+    first.hasAbp = first.hasOtaa = false;
+    const QJsonObject data{{"devEui", "01"}, {"object", "Дом 1"}};
+    parser()->mngDevReq(first);
+    parser()->mngDevsReq({first, unsetDevice()});
+    parser()->manageAppdataReq({QJsonDocument(data)});
+    // After a single registration answer the client asks for the device as the server now holds
+    // it (for nobody after a refusal); after every answer it asks for the counters.
+    for (const char* statuses :
+         {R"([{"devEui":"70B3D5E75E001234","status":"added"}])", R"([{"devEui":"01","status":"updated"}])",
+          R"([{"devEui":"01","status":"reginfoAlreadyExist"}])",
+          R"([{"devEui":"01","status":"added"},{"devEui":"02","status":"updated"}])", "[]"})
+        server.sendToClient(R"({"cmd":"manage_devices_resp","device_add_status":)" + QString(statuses) + '}');
+    // Frames are handled in order: a marker sent once the last answer is handled comes after all of it.
+    QSignalSpy handled(parser(), &CMessageParser::deviceMbRemoved);
+    server.sendToClient(R"({"cmd":"delete_devices_resp","device_delete_status":[]})");
+    QTRY_COMPARE(handled.count(), 1);
+    const QString marker = R"({"cmd":"marker"})";
+    CServerClient::instance()->sendMessage(marker);
+    QTRY_VERIFY(server.receivedFrames().contains(marker));
+    const QString list = R"({"cmd":"manage_devices_req","devices_list":[%1]})";
+    const QString query = R"({"cmd":"get_devices_req","select":{"devEui_list":[%1]}})";
+    const QString info = R"({"cmd":"server_info_req"})";
+    QStringList expected;
+    expected << list.arg(deviceText(first)) << list.arg(deviceText(first) + ',' + deviceText(unsetDevice()))
+             << R"({"cmd":"manage_device_appdata_req","data_list":[)" + compact(data) + "]}"
+             << query.arg(R"("70B3D5E75E001234")") << info << query.arg(R"("01")") << info << query.arg("")
+             << info << info << marker;
+    QCOMPARE(server.receivedFrames().size(), expected.size());
+    for (int i = 0; i < expected.size(); ++i)
+        QCOMPARE(compact(json(server.receivedFrames().at(i))), compact(json(expected.at(i))));
+    QVERIFY(endLoopbackSession(server));
 }
 
-void TestParser::logoutAnswer()
+void TestParser::frames_data()
 {
-    ParserSpies spies;
-    parser()->processReceivedMessage(
-        QStringLiteral(R"({"cmd":"auth_resp","status":true,"token":"tok","device_access":"all"})"));
-    parser()->processReceivedMessage(QStringLiteral(R"({"cmd":"close_auth_resp","status":true})"));
-    AuthResponse answer = spies.auth.last().first().value<AuthResponse>();
-    QVERIFY(!answer.status); // logged out
-    QCOMPARE(answer.token, QStringLiteral("tok"));
-    QCOMPARE(answer.deviceAccess, QStringLiteral("all"));
+    QTest::addColumn<QStringList>("frames");
+    QTest::addColumn<QStringList>("signalLines");
+    // Frames that are no usable answer: nothing is emitted.
+    row("not json",
+        {"hello", "", R"({"cmd":"auth_resp","status":tr)", R"({"cmd":"auth_resp","status":true} x)"});
+    row("not an object",
+        {R"([{"cmd":"auth_resp","status":true}])", "42", QString(2000, '[') + QString(2000, ']')});
+    row("no usable cmd",
+        {"{}", R"({"status":true})", R"({"cmd":5,"status":true})", R"({"cmd":{"a":1},"status":true})",
+         R"({"cmd":"AUTH_RESP","status":true})", R"({"cmd":"hello_resp","status":true})"});
+    row("answers without content",
+        {R"({"cmd":"auth_resp","token":"t"})", R"({"cmd":"server_info_resp","status":true})",
+         R"({"cmd":"manage_devices_resp"})", R"({"cmd":"manage_devices_resp","device_add_status":[]})",
+         R"({"cmd":"delete_devices_resp"})"});
+    row("uplinks", {R"({"cmd":"rx","type":"CONF_UP","data":"00"})", R"({"cmd":"rx","type":42})"});
+    row("appdata answers",
+        {R"({"cmd":"manage_device_appdata_resp","status":true,"update_status":[{"devEui":"01","status":true},7]})",
+         R"({"cmd":"manage_device_appdata_resp","status":false,"err_string":"denied"})"});
 
-    parser()->processReceivedMessage(
-        QStringLiteral(R"({"cmd":"close_auth_resp","status":false,"err_string":"busy"})"));
-    answer = spies.auth.last().first().value<AuthResponse>();
-    QVERIFY(answer.status); // the logout was refused: still logged in
-    QCOMPARE(answer.errString, QStringLiteral("busy"));
+    // A confirmed logout ends the login and keeps the token; a refused one leaves it standing.
+    row("logins and logouts",
+        {R"({"cmd":"auth_resp","status":true,"token":"tok","device_access":"all","err_string":""})",
+         R"({"cmd":"close_auth_resp","status":true})",
+         R"({"cmd":"close_auth_resp","status":false,"err_string":"busy"})",
+         R"({"err_string":"invalid_login_or_password","status":false,"cmd":"auth_resp"})",
+         R"({"cmd":"auth_resp","status":"yes","token":5,"device_access":[],"err_string":{}})"},
+        {"auth(1,tok,all,)", "auth(0,tok,all,)", "auth(1,tok,all,busy)",
+         "auth(0,,,invalid_login_or_password)", "auth(0,,,)"});
+    row("counters",
+        {R"({"cmd":"server_info_resp","status":true,"device_count":{"device_count_qelt":12,"device_count_other":30}})",
+         R"({"cmd":"server_info_resp","status":false,"device_count":{"device_count_qelt":1}})",
+         R"({"cmd":"server_info_resp","status":"true","device_count":{"device_count_qelt":"7","device_count_other":1e12}})",
+         R"({"cmd":"server_info_resp","status":true,"device_count":[1,2]})"},
+        {"info(1,12,30)", "info(0,1,0)", "info(0,0,0)", "info(1,0,0)"});
+    row("registration statuses",
+        {R"({"cmd":"manage_devices_resp","device_add_status":[{"devEui":"01","status":"reginfoAlreadyExist"}]})",
+         R"({"cmd":"manage_devices_resp","device_add_status":[{"devEui":"01","status":"added"},{"devEui":"02"},)"
+         R"({"devEui":"03","status":"invalidDevEui"},{"status":"updated","devEui":"04"}]})",
+         R"({"cmd":"manage_devices_resp","device_add_status":[{"devEui":1,"status":2},7]})"},
+        {"status(reginfoAlreadyExist)", "statuses(01=added,03=invalidDevEui,04=updated)", "statuses(=)"});
+    row("delete statuses",
+        {R"({"cmd":"delete_devices_resp","device_delete_status":[{"devEui":"01","status":"deleted"},)"
+         R"({"devEui":"02","status":"notFound"},{"devEui":"03"}]})",
+         R"({"cmd":"delete_devices_resp","device_delete_status":[]})"},
+        {"removed(notFound)", "removed()"});
+
+    // Only the first device has keys and a name: none of it may reach the record of the last one.
+    row("list gives the last device alone",
+        {devices(R"([{"devEui":"0000000000000001","devName":"first","ABP":{"devAddress":5,"appsKey":"AA"},)"
+                 R"("rxWindow":2},{"devEui":"00000000000000ab"},17])"),
+         devices(R"([{"devEui":"0000000000000001"},{}])")},
+        {"list(3)", "device(devEui=00000000000000AB classCGate=1)", "list(2)", "device(classCGate=1)"});
+    row("no device",
+        {devices("[]"), R"({"cmd":"get_devices_resp"})", devices(R"({"devEui":"01"})"),
+         devices(R"(["01",2,null])")},
+        {"device()", "device()", "device()", "device()"});
+    row("device, keys in lower case, no name",
+        {devices(
+            R"([{"devEui":"01","devName":"","ABP":{"appsKey":"a1","devAddress":-67064831},"OTAA":{"appKey":"b2"}}])")},
+        {"list(1)", "device(devEui=01 appKey=B2 devAddress=4227902465 appsKey=A1 devName=Имя не установлено "
+                    "classCGate=1 abp=true otaa=true)"});
+    row("device, wrong types",
+        {devices(
+             R"([{"devEui":12,"devName":[],"class":{},"reactionTime":"30","freqRx2":true,"preferDr":null,)"
+             R"("rxWindow":1.5,"serverAdrEnable":"true","frequencyPlan":[864100000],"position":"here",)"
+             R"("ABP":{"devAddress":"FC00AC01"},"OTAA":[1]}])"),
+         devices(R"([{"devEui":"01","ABP":{"devAddress":4294967296}}])")},
+        {"list(1)", "device(devName=Имя не установлено classCGate=1 abp=true)", "list(1)",
+         "device(devEui=01 classCGate=1 abp=true)"});
 }
 
-void TestParser::serverInfo_data()
+void TestParser::frames()
 {
-    QTest::addColumn<QString>("frame");
-    QTest::addColumn<bool>("status");
-    QTest::addColumn<int>("qelt");
-    QTest::addColumn<int>("other");
-    QTest::newRow("full")
-        << QStringLiteral(
-               R"({"cmd":"server_info_resp","status":true,"device_count":{"device_count_qelt":12,"device_count_other":30,"x":1}})")
-        << true << 12 << 30;
-    QTest::newRow("status false")
-        << QStringLiteral(
-               R"({"cmd":"server_info_resp","status":false,"device_count":{"device_count_qelt":1}})")
-        << false << 1 << 0;
-    QTest::newRow("counts missing") << QStringLiteral(R"({"cmd":"server_info_resp","device_count":{}})")
-                                    << false << 0 << 0;
-    QTest::newRow("wrong types")
-        << QStringLiteral(
-               R"({"cmd":"server_info_resp","status":"true","device_count":{"device_count_qelt":"7","device_count_other":1e12}})")
-        << false << 0 << 0;
-    QTest::newRow("counts not an object")
-        << QStringLiteral(R"({"cmd":"server_info_resp","status":true,"device_count":[1,2]})") << true << 0
-        << 0;
-}
-
-void TestParser::serverInfo()
-{
-    QFETCH(QString, frame);
-    ParserSpies spies;
-    parser()->processReceivedMessage(frame);
-    QCOMPARE(spies.info.count(), 1);
-    const CloraInfoResp info = spies.info.last().first().value<CloraInfoResp>();
-    QTEST(info.status, "status");
-    QTEST(info.deviceCountQelt, "qelt");
-    QTEST(info.deviceCountOther, "other");
-}
-
-void TestParser::deviceFromServer()
-{
-    ParserSpies spies;
-    parser()->processReceivedMessage(devicesResp(QStringLiteral(R"([{
-        "devEui":"70b3d5e75e001234","devName":"Meter 7","class":"CLASS_C","reactionTime":30,
-        "useDownlinkQueueClassC":true,"freqRx2":869100000,"preferDr":5,"preferPower":14,"rxWindow":2,
-        "delayRx1":1,"drRx2":0,"delayJoin1":5,"serverAdrEnable":true,
-        "frequencyPlan":{"freq4":864100000,"freq5":864300000,"freq6":864500000,"freq7":864700000,"freq8":864900000},
-        "channelMask":{"channel1En":true},
-        "position":{"longitude":37.61,"latitude":55.75,"altitude":150},
-        "ABP":{"devAddress":16777217,"appsKey":"aa11","nwksKey":"bb22"},
-        "OTAA":{"appEui":"cc33","appKey":"dd44"}}])")));
-    QCOMPARE(spies.list.count(), 1);
-    QCOMPARE(spies.device.count(), 1);
-    const LoRaDevice d = spies.lastDevice();
-    QCOMPARE(d.devEui, QStringLiteral("70B3D5E75E001234"));
-    QCOMPARE(d.devName, QStringLiteral("Meter 7"));
-    QCOMPARE(d.devClass, QStringLiteral("CLASS_C"));
-    QCOMPARE(d.reactionTime, 30);
-    QCOMPARE(d.freqRx2, 869100000);
-    QCOMPARE(d.preferDr, 5);
-    QCOMPARE(d.preferPower, 14);
-    QCOMPARE(d.rxWindow, 2);
-    QCOMPARE(d.delayRx1, 1);
-    QCOMPARE(d.drRx2, 0);
-    QCOMPARE(d.delayJoin1, 5);
-    QVERIFY(d.serverAdrEnable);
-    QCOMPARE(d.freq4, 864100000);
-    QCOMPARE(d.freq8, 864900000);
-    QCOMPARE(d.freqPlanName, QStringLiteral("RU868"));
-    QCOMPARE(d.longitude, 37.61);
-    QCOMPARE(d.latitude, 55.75);
-    QCOMPARE(d.altitude, 150);
-    QCOMPARE(d.devAddress, 16777217u);
-    QCOMPARE(d.appsKey, QStringLiteral("AA11"));
-    QCOMPARE(d.nwksKey, QStringLiteral("BB22"));
-    QCOMPARE(d.appEui, QStringLiteral("CC33"));
-    QCOMPARE(d.appKey, QStringLiteral("DD44"));
-    QVERIFY(d.existABP() && d.existOTAA());
-    QCOMPARE(d.classCGate, 1);
-    // Not read from the server.
-    QVERIFY(!d.useDownlinkQueueClassC);
-    QVERIFY(!d.channelEn[0]);
-    QCOMPARE(spies.list.last()
-                 .first()
-                 .value<QJsonDocument>()
-                 .object()
-                 .value(Protocol::Key::devicesList)
-                 .toArray()
-                 .size(),
-             1);
-}
-
-void TestParser::deviceListGivesLastDeviceAlone()
-{
-    // Only the first device has ABP keys and a name: none of it may reach the record of the second.
-    ParserSpies spies;
-    parser()->processReceivedMessage(devicesResp(QStringLiteral(
-        R"([{"devEui":"0000000000000001","devName":"first","ABP":{"devAddress":5,"appsKey":"AA","nwksKey":"BB"},"rxWindow":2},
-            {"devEui":"0000000000000002"}, 17])")));
-    const LoRaDevice d = spies.lastDevice();
-    QCOMPARE(d.devEui, QStringLiteral("0000000000000002"));
-    QVERIFY(!d.existABP());
-    QCOMPARE(d.devAddress, 0u);
-    QVERIFY(d.appsKey.isEmpty());
-    QVERIFY(d.devName.isEmpty());
-    QCOMPARE(d.rxWindow, 0);
-    QCOMPARE(spies.list.count(), 1);
-
-    // An empty last entry is still the last device: nothing of the one before it is taken.
-    parser()->processReceivedMessage(devicesResp(QStringLiteral(R"([{"devEui":"0000000000000001"},{}])")));
-    QVERIFY(spies.lastDevice().devEui.isEmpty());
-    QCOMPARE(spies.lastDevice().classCGate, 1);
-}
-
-void TestParser::emptyDeviceList_data()
-{
-    QTest::addColumn<QString>("frame");
-    QTest::newRow("empty") << devicesResp(QStringLiteral("[]"));
-    QTest::newRow("missing") << QStringLiteral(R"({"cmd":"get_devices_resp"})");
-    QTest::newRow("not an array") << devicesResp(QStringLiteral(R"({"devEui":"01"})"));
-    QTest::newRow("no objects") << devicesResp(QStringLiteral(R"(["01", 2, null])"));
-}
-
-void TestParser::emptyDeviceList()
-{
-    QFETCH(QString, frame);
-    ParserSpies spies;
-    parser()->processReceivedMessage(frame);
-    QCOMPARE(spies.device.count(), 1);
-    QCOMPARE(spies.lastDevice(), LoRaDevice());
-    QCOMPARE(spies.list.count(), 0);
-}
-
-void TestParser::devAddress_data()
-{
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<uint>("address");
-    QTest::newRow("top bit set") << QStringLiteral("4227902465") << 0xFC00AC01u;
-    QTest::newRow("largest") << QStringLiteral("4294967295") << 0xFFFFFFFFu;
-    QTest::newRow("small") << QStringLiteral("1") << 1u;
-    QTest::newRow("signed form") << QStringLiteral("-67064831") << 0xFC00AC01u;
-    QTest::newRow("too large") << QStringLiteral("4294967296") << 0u;
-    QTest::newRow("fraction") << QStringLiteral("12.5") << 0u;
-    QTest::newRow("text") << QStringLiteral(R"("FC00AC01")") << 0u;
-}
-
-void TestParser::devAddress()
-{
-    QFETCH(QString, value);
-    ParserSpies spies;
-    parser()->processReceivedMessage(
-        devicesResp(QStringLiteral(R"([{"devEui":"01","ABP":{"devAddress":%1}}])").arg(value)));
-    QTEST(uint(spies.lastDevice().devAddress), "address");
-}
-
-void TestParser::frequencyPlanNaming_data()
-{
-    QTest::addColumn<QString>("plan");
-    QTest::addColumn<QString>("freqRx2");
-    QTest::addColumn<QString>("name");
-    const QString ru = QStringLiteral(
-        R"({"freq4":864100000,"freq5":864300000,"freq6":864500000,"freq7":864700000,"freq8":864900000})");
-    const QString eu = QStringLiteral(
-        R"({"freq4":867100000,"freq5":867300000,"freq6":867500000,"freq7":867700000,"freq8":867900000})");
-    QTest::newRow("RU868") << ru << QStringLiteral(R"(,"freqRx2":869100000)") << QStringLiteral("RU868");
-    QTest::newRow("EU868") << eu << QStringLiteral(R"(,"freqRx2":869525000)") << QStringLiteral("EU868");
-    QTest::newRow("RU freqs, EU rx2")
-        << ru << QStringLiteral(R"(,"freqRx2":869525000)") << QStringLiteral("custom");
-    QTest::newRow("RU freqs, no rx2") << ru << QString() << QStringLiteral("custom");
-    QTest::newRow("one channel off")
-        << QStringLiteral(
-               R"({"freq4":864100000,"freq5":864300000,"freq6":864500000,"freq7":864700000,"freq8":1})")
-        << QStringLiteral(R"(,"freqRx2":869100000)") << QStringLiteral("custom");
-    QTest::newRow("empty plan") << QStringLiteral("{}") << QStringLiteral(R"(,"freqRx2":869100000)")
-                                << QString();
+    QFETCH(QStringList, frames);
+    ParserLog log;
+    for (const QString& frame : frames)
+        parser()->processReceivedMessage(frame);
+    QTEST(log.lines, "signalLines");
 }
 
 void TestParser::frequencyPlanNaming()
 {
-    QFETCH(QString, plan);
-    QFETCH(QString, freqRx2);
-    ParserSpies spies;
-    parser()->processReceivedMessage(
-        devicesResp(QStringLiteral(R"([{"devEui":"01","frequencyPlan":%1%2}])").arg(plan, freqRx2)));
-    QTEST(spies.lastDevice().freqPlanName, "name");
-}
-
-void TestParser::deviceName()
-{
-    ParserSpies spies;
-    parser()->processReceivedMessage(devicesResp(QStringLiteral(R"([{"devEui":"01","devName":""}])")));
-    QCOMPARE(spies.lastDevice().devName, QStringLiteral("Имя не установлено"));
-    parser()->processReceivedMessage(devicesResp(QStringLiteral(R"([{"devEui":"01"}])")));
-    QVERIFY(spies.lastDevice().devName.isEmpty());
-}
-
-void TestParser::wrongTypesReadAsEmpty()
-{
-    ParserSpies spies;
-    parser()->processReceivedMessage(devicesResp(QStringLiteral(R"([{
-        "devEui":12,"devName":[],"class":{},"reactionTime":"30","freqRx2":true,"preferDr":null,
-        "rxWindow":1.5,"serverAdrEnable":"true","frequencyPlan":[864100000],"position":"here",
-        "ABP":"keys","OTAA":[1]}])")));
-    const LoRaDevice d = spies.lastDevice();
-    QVERIFY(d.devEui.isEmpty());
-    QCOMPARE(d.devName, QStringLiteral("Имя не установлено"));
-    QVERIFY(d.devClass.isEmpty());
-    QCOMPARE(d.reactionTime, 0);
-    QCOMPARE(d.freqRx2, 0);
-    QCOMPARE(d.rxWindow, 0);
-    QVERIFY(!d.serverAdrEnable);
-    QVERIFY(d.freqPlanName.isEmpty());
-    QVERIFY(!d.existABP() && !d.existOTAA());
-    QCOMPARE(d.classCGate, 1);
-
-    parser()->processReceivedMessage(
-        QStringLiteral(R"({"cmd":"auth_resp","status":"yes","token":5,"device_access":[],"err_string":{}})"));
-    const AuthResponse answer = spies.auth.last().first().value<AuthResponse>();
-    QVERIFY(!answer.status);
-    QVERIFY(answer.token.isEmpty() && answer.deviceAccess.isEmpty() && answer.errString.isEmpty());
-
-    parser()->processReceivedMessage(
-        QStringLiteral(R"({"cmd":"manage_devices_resp","device_add_status":[{"devEui":1,"status":2}, 7]})"));
-    QCOMPARE(spies.statuses.count(), 1);
-    const auto pairs = spies.statuses.last().first().value<QVector<QPair<QString, QString>>>();
-    QCOMPARE(pairs, (QVector<QPair<QString, QString>>{{QString(), QString()}}));
-}
-
-void TestParser::registrationAnswers()
-{
-    ParserSpies spies;
-    parser()->processReceivedMessage(QStringLiteral(
-        R"({"cmd":"manage_devices_resp","device_add_status":[{"devEui":"01","status":"reginfoAlreadyExist"}]})"));
-    QCOMPARE(spies.status.count(), 1);
-    QCOMPARE(spies.status.last().first().toString(), QStringLiteral("reginfoAlreadyExist"));
-    QCOMPARE(spies.statuses.count(), 0);
-
-    parser()->processReceivedMessage(QStringLiteral(R"({"cmd":"manage_devices_resp","device_add_status":[
-        {"devEui":"01","status":"added"},{"devEui":"02"},{"devEui":"03","status":"invalidDevEui"},
-        {"status":"updated","devEui":"04"}]})"));
-    QCOMPARE(spies.status.count(), 1);
-    QCOMPARE(spies.statuses.count(), 1);
-    const auto pairs = spies.statuses.last().first().value<QVector<QPair<QString, QString>>>();
-    const QVector<QPair<QString, QString>> expected{{QStringLiteral("01"), QStringLiteral("added")},
-                                                    {QStringLiteral("03"), QStringLiteral("invalidDevEui")},
-                                                    {QStringLiteral("04"), QStringLiteral("updated")}};
-    QCOMPARE(pairs, expected);
-
-    parser()->processReceivedMessage(
-        QStringLiteral(R"({"cmd":"manage_devices_resp","device_add_status":[]})"));
-    QCOMPARE(spies.total(), 2);
-}
-
-void TestParser::deleteAnswer()
-{
-    ParserSpies spies;
-    parser()->processReceivedMessage(QStringLiteral(R"({"cmd":"delete_devices_resp","device_delete_status":[
-        {"devEui":"01","status":"deleted"},{"devEui":"02","status":"notFound"},{"devEui":"03"}]})"));
-    QCOMPARE(spies.removed.count(), 1);
-    QCOMPARE(spies.removed.last().first().toString(), QStringLiteral("notFound"));
-    parser()->processReceivedMessage(
-        QStringLiteral(R"({"cmd":"delete_devices_resp","device_delete_status":[]})"));
-    QCOMPARE(spies.removed.last().first().toString(), QString());
-}
-
-void TestParser::textEntryPointsMatchDispatch()
-{
-    const QString frame = devicesResp(QStringLiteral(R"([{"devEui":"ab","ABP":{"devAddress":4227902465}}])"));
-    ParserSpies spies;
-    parser()->processReceivedMessage(frame);
-    parser()->getDevResp(frame);
-    QCOMPARE(spies.device.count(), 2);
-    QCOMPARE(spies.device.at(0).first().value<LoRaDevice>(), spies.device.at(1).first().value<LoRaDevice>());
-    QCOMPARE(spies.lastDevice().devAddress, 0xFC00AC01u);
-
-    parser()->srvInfoResp(QStringLiteral(R"({"device_count":{"device_count_qelt":3}})"));
-    QCOMPARE(spies.info.last().first().value<CloraInfoResp>().deviceCountQelt, 3);
-    // A text that is no JSON object is dropped by every entry point.
-    const QString garbage = QStringLiteral("[1,2");
-    parser()->authResp(garbage);
-    parser()->srvInfoResp(garbage);
-    parser()->closeAuthResp(garbage);
-    parser()->getDevResp(QStringLiteral("[]"));
-    parser()->mngDevResp(garbage);
-    parser()->deleteDeviceResp(garbage);
-    parser()->manageAppdataResp(garbage);
-    QCOMPARE(spies.total(), 5); // two devices, two lists, one counter
-}
-
-void TestParser::followUpRequestsReachServer_data()
-{
-    QTest::addColumn<QString>("statuses");
-    QTest::addColumn<QStringList>("commands");
-    QTest::addColumn<QStringList>("queried");
-    const QStringList single{Protocol::Cmd::getDevicesReq, Protocol::Cmd::serverInfoReq};
-    QTest::newRow("added") << QStringLiteral(R"([{"devEui":"70B3D5E75E001234","status":"added"}])") << single
-                           << QStringList{QStringLiteral("70B3D5E75E001234")};
-    QTest::newRow("updated") << QStringLiteral(R"([{"devEui":"01","status":"updated"}])") << single
-                             << QStringList{QStringLiteral("01")};
-    QTest::newRow("refused") << QStringLiteral(R"([{"devEui":"01","status":"reginfoAlreadyExist"}])")
-                             << single << QStringList();
-    QTest::newRow("three")
-        << QStringLiteral(
-               R"([{"devEui":"01","status":"added"},{"devEui":"02","status":"added"},{"devEui":"03","status":"updated"}])")
-        << QStringList{Protocol::Cmd::serverInfoReq} << QStringList();
-    QTest::newRow("empty") << QStringLiteral("[]") << QStringList() << QStringList();
-}
-
-void TestParser::followUpRequestsReachServer()
-{
-    QFETCH(QString, statuses);
-    QFETCH(QStringList, commands);
-    QFETCH(QStringList, queried);
-    LoopbackServer server;
-    QVERIFY(loginToLoopbackServer(server));
-    server.clearReceived();
-    // Frames are handled in order: once the later delete answer is out, the registration answer
-    // has been handled; a marker request sent then arrives after everything it caused.
-    QSignalSpy handled(parser(), &CMessageParser::deviceMbRemoved);
-    server.sendToClient(
-        QStringLiteral(R"({"cmd":"manage_devices_resp","device_add_status":%1})").arg(statuses));
-    server.sendToClient(QStringLiteral(R"({"cmd":"delete_devices_resp","device_delete_status":[]})"));
-    QTRY_COMPARE(handled.count(), 1);
-    const QString marker = QStringLiteral("marker");
-    QVERIFY(!CServerClient::instance()->sendMessage(QStringLiteral(R"({"cmd":"marker"})")));
-    QTRY_VERIFY(server.receivedCommands().contains(marker));
-    QStringList received = server.receivedCommands();
-    received.removeAll(marker);
-    QCOMPARE(received, commands);
-    if (commands.contains(Protocol::Cmd::getDevicesReq)) {
-        const QJsonObject request = server.receivedObjects(Protocol::Cmd::getDevicesReq).first();
-        const QJsonArray list =
-            request.value(Protocol::Key::select).toObject().value(Protocol::Key::devEuiList).toArray();
-        QCOMPARE(list.toVariantList(), QVariant(queried).toList());
-        QVERIFY(list.isEmpty() || list.first().isString());
-    }
-    QVERIFY(endLoopbackSession(server));
+    const QString ru = R"("frequencyPlan":{"freq4":864100000,"freq5":864300000,"freq6":864500000,)"
+                       R"("freq7":864700000,"freq8":864900000})";
+    const QString eu = QString(ru).replace("864", "867");
+    const QString ruRx2 = R"(,"freqRx2":869100000)";
+    const QString euRx2 = R"(,"freqRx2":869525000)";
+    auto plan = [](const QString& keys) {
+        return CMessageParser::deviceFromServerObject(json('{' + keys + '}')).freqPlanName;
+    };
+    QCOMPARE(plan(ru + ruRx2), QStringLiteral("RU868"));
+    QCOMPARE(plan(eu + euRx2), QStringLiteral("EU868"));
+    QCOMPARE(plan(ru + euRx2), QStringLiteral("custom"));
+    QCOMPARE(plan(ru), QStringLiteral("custom")); // the device's own RX2 frequency counts
+    QCOMPARE(plan(QString(ru).replace("864900000", "1") + ruRx2), QStringLiteral("custom"));
+    QCOMPARE(plan(R"("frequencyPlan":{})" + ruRx2), QString()); // no plan, no name
 }
 
 RAVLO_REGISTER_TEST(TestParser)
