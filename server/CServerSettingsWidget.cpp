@@ -107,8 +107,13 @@ CServerSettingsWidget::CServerSettingsWidget(QWidget* parent) : QWidget(parent)
 
     connect(m_connectButton, &QPushButton::clicked, this, &CServerSettingsWidget::login);
     connect(m_disconnectButton, &QPushButton::clicked, this, &CServerSettingsWidget::logout);
-    connect(CMessageParser::instance(), &CMessageParser::authMsgResp, this,
-            &CServerSettingsWidget::changeStatusCon);
+    connect(CMessageParser::instance(), &CMessageParser::authMsgResp, this, [this](AuthResponse response) {
+        // A login answer handled after its connection was lost starts no session: the client
+        // ignores it and has already reported the loss, so "Online:" would be a false claim.
+        if (response.status && CServerClient::instance()->state() != QAbstractSocket::ConnectedState)
+            return;
+        changeStatusCon(response);
+    });
     connect(CServerClient::instance(), &CServerClient::hostError, this,
             &CServerSettingsWidget::changeStatusCon);
 }
