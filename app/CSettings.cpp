@@ -107,6 +107,8 @@ bool CSettings::store(const CSettings::ESettings& key, const QVariant& value)
         return false;
     }
     backUpUnreadableFile();
+    // The value stays in memory for this run either way; the caller learns whether it reached the disk.
+    const bool writable = isWritable();
     setValue(name, value);
 #ifdef Q_OS_UNIX
     // A new file is then created private from the start; an existing one keeps its
@@ -118,8 +120,8 @@ bool CSettings::store(const CSettings::ESettings& key, const QVariant& value)
     sync();
 #endif
     restrictToOwner();
-    DEBUG_LOG << "OUT true";
-    return true;
+    DEBUG_LOG << (writable ? "OUT true" : "OUT false: the settings file cannot be written");
+    return writable;
 }
 
 void CSettings::seedFileNameKeys()

@@ -36,6 +36,8 @@ public:
     static CSettings* instance(QObject* parent = nullptr);
 
     static QVariant readValue(const CSettings::ESettings& key, const QVariant& defaultValue = QVariant());
+    // false for a member without a key, or when the file cannot be written (the value is then
+    // kept in memory for the rest of the run).
     static bool writeValue(const CSettings::ESettings& key, const QVariant& value);
 
     // Writes the defaults of the three file-name keys and lastSendEui where they are absent.

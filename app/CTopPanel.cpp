@@ -83,6 +83,11 @@ void CTopPanel::changeLanguage(int index)
 
 void CTopPanel::removeAddedDevices()
 {
-    DataSender::deleteDevices(ScannedDevices::instance()->keys());
+    // Without a login the request cannot go out; the record keeps the devices for a later try.
+    if (!DataSender::deleteDevices(ScannedDevices::instance()->keys())) {
+        QMessageBox::warning(this, QString(),
+                             tr("Нет подключения к серверу: добавленные устройства не удалены с сервера."));
+        return;
+    }
     ScannedDevices::instance()->clear();
 }

@@ -9,7 +9,19 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-void DataSender::sendDataRequest(const QString& devEui, const QString& data, const QString& port, bool ack)
+namespace {
+bool sendWhenReady(const QString& text)
+{
+    CServerClient* client = CServerClient::instance();
+    if (client->clientState() != EClientStates::ready) {
+        DEBUG_LOG << "not sent, the client is not logged in:" << text;
+        return false;
+    }
+    return !client->sendMessage(text); // sendMessage answers true for a failed send
+}
+} // namespace
+
+bool DataSender::sendDataRequest(const QString& devEui, const QString& data, const QString& port, bool ack)
 {
     DEBUG_LOG << QStringLiteral("SEND REQUEST %1 TO %2").arg(data, devEui);
     const QJsonObject element{{Protocol::Key::devEui, devEui},
@@ -20,18 +32,16 @@ void DataSender::sendDataRequest(const QString& devEui, const QString& data, con
                               {Protocol::Key::dataList, QJsonArray{element}}};
     const QString text = QString::fromUtf8(QJsonDocument(message).toJson(QJsonDocument::Compact));
     DEBUG_LOG << text;
-    CServerClient::instance()->sendMessage(text);
+    return sendWhenReady(text);
 }
 
-void DataSender::deleteDevices(const QStringList& devEuis)
+bool DataSender::deleteDevices(const QStringList& devEuis)
 {
-    QJsonArray list;
-    for (const QString& devEui : devEuis) {
-        list.append(devEui);
-        ScannedDevices::instance()->remove(devEui);
-    }
     const QJsonObject message{{Protocol::Key::cmd, Protocol::Cmd::deleteDevicesReq},
-                              {Protocol::Key::devicesList, list}};
-    CServerClient::instance()->sendMessage(
-        QString::fromUtf8(QJsonDocument(message).toJson(QJsonDocument::Compact)));
+                              {Protocol::Key::devicesList, QJsonArray::fromStringList(devEuis)}};
+    if (!sendWhenReady(QString::fromUtf8(QJsonDocument(message).toJson(QJsonDocument::Compact))))
+        return false;
+    for (const QString& devEui : devEuis)
+        ScannedDevices::instance()->remove(devEui);
+    return true;
 }

@@ -8,6 +8,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 
 SendDataDialog::SendDataDialog(QWidget* parent) : QDialog(parent)
 {
@@ -47,7 +48,11 @@ void SendDataDialog::sendData()
     const QString port = m_portEdit->text();
     const QString data = m_dataEdit->text();
     const QString devEui = m_devEuiEdit->text();
-    DataSender::sendDataRequest(devEui, data, port, ack);
+    if (!DataSender::sendDataRequest(devEui, data, port, ack)) {
+        // Nothing went out: keep the dialog and its values so the operator can send again.
+        QMessageBox::warning(this, windowTitle(), tr("Нет подключения к серверу: данные не отправлены."));
+        return;
+    }
 
     CSettings::writeValue(CSettings::lastSendEui, devEui);
     CSettings::currentLastSendEui = CSettings::readValue(CSettings::lastSendEui).toString();

@@ -196,11 +196,8 @@ void CLoRaPresets::createPreset()
 
 bool CLoRaPresets::storePresets(const QJsonArray& presets)
 {
-    // The store keeps the value in memory even when the disk refuses it, and its status keeps
-    // the first error it met: a write failed when the status turns from no error to an access error.
-    const bool storeWasSound = CSettings::instance()->status() == QSettings::NoError;
-    CSettings::writeValue(CSettings::loraPresets, LoRaPresetJson::toStoredText(presets));
-    if (!storeWasSound || CSettings::instance()->status() != QSettings::AccessError)
+    // The store keeps the value in memory even when the disk refuses it.
+    if (CSettings::writeValue(CSettings::loraPresets, LoRaPresetJson::toStoredText(presets)))
         return true;
     DEBUG_LOG << "presets not written to" << CSettings::instance()->fileName();
     // Still usable in this run: list it, and tell the operator it will not survive a restart.

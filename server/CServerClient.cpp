@@ -73,6 +73,12 @@ CServerClient::CServerClient(const QString& protocolPrefix, QObject* parent)
     connect(parser, &CMessageParser::serverInfoResp, this, &CServerClient::onServerInfo);
 }
 
+CServerClient::~CServerClient()
+{
+    // ~QWebSocket closes the socket and emits disconnected(): this object must no longer react.
+    disconnect(this, nullptr, this, nullptr);
+}
+
 bool CServerClient::sendMessage(QString message)
 {
     if (m_state != EClientStates::ready) {
@@ -113,6 +119,9 @@ void CServerClient::openWebSoket(CLoraAuthReq connectionInfo)
         break;
     case EClientStates::disconnected:
         openSocket(url);
+        // A corrected address must be the one offered at the next start as well.
+        CSettings::writeValue(CSettings::serverIpPort, connectionInfo.address);
+        CSettings::writeValue(CSettings::wsProtocol, connectionInfo.protocol);
         // The socket is still connecting, so this early login normally fails; the login
         // proper is sent once the socket connects.
         if (cmdSendMessage(CMessageParser::authRequest(m_connectionInfo.login, m_connectionInfo.password))) {

@@ -35,6 +35,8 @@ public:
     static const QString connectionRefusedText;
     static const QString remoteHostClosedText;
 
+    ~CServerClient() override;
+
     static CServerClient* instance(const QString& protocolPrefix = QString(), QObject* parent = nullptr);
 
     EClientStates clientState() const { return m_state; }

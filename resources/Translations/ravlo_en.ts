@@ -468,6 +468,10 @@
         <source>Язык: </source>
         <translation>Language: </translation>
     </message>
+    <message>
+        <source>Нет подключения к серверу: добавленные устройства не удалены с сервера.</source>
+        <translation>No connection to the server: the added devices were not removed from the server.</translation>
+    </message>
 </context>
 <context>
     <name>DetailsButtonDelegate</name>
@@ -519,6 +523,10 @@
     <message>
         <source>Данные:</source>
         <translation>Data:</translation>
+    </message>
+    <message>
+        <source>Нет подключения к серверу: данные не отправлены.</source>
+        <translation>No connection to the server: the data was not sent.</translation>
     </message>
 </context>
 </TS>

@@ -45,6 +45,21 @@ void TestMainWindow::operatorLogsInAndRemovesAddedDevices()
     CMainWindow window;
     window.show();
 
+    // Before the login the removal cannot go out: the operator is told and the record keeps its devices.
+    ScannedDevices::instance()->add(QStringLiteral("70B3D5E75E000001"));
+    QString warning;
+    QTimer::singleShot(0, this, [&warning] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            warning = box->text();
+            box->accept();
+        }
+    });
+    QTest::mouseClick(find<QPushButton>(window, "removeAddedButton"), Qt::LeftButton);
+    QCOMPARE(warning,
+             QStringLiteral("Нет подключения к серверу: добавленные устройства не удалены с сервера."));
+    QCOMPARE(ScannedDevices::instance()->keys(), QStringList{QStringLiteral("70B3D5E75E000001")});
+    QCOMPARE(find<QLabel>(window, "addedCountLabel")->text(), QStringLiteral("1"));
+
     const QPair<const char*, QString> inputs[] = {{"serverAddressEdit", server.address()},
                                                   {"serverLoginEdit", QStringLiteral("operator")},
                                                   {"serverPasswordEdit", QStringLiteral("p@ss word")}};
@@ -58,7 +73,6 @@ void TestMainWindow::operatorLogsInAndRemovesAddedDevices()
     QTRY_COMPARE(find<QLabel>(window, "serverStatusText")->text(), QStringLiteral("Online:"));
     QTRY_COMPARE(find<QLabel>(window, "totalCountLabel")->text(), QStringLiteral("7"));
 
-    ScannedDevices::instance()->add(QStringLiteral("70B3D5E75E000001"));
     ScannedDevices::instance()->add(QStringLiteral("70B3D5E75E000002"));
     QCOMPARE(find<QLabel>(window, "addedCountLabel")->text(), QStringLiteral("2"));
     QTest::mouseClick(find<QPushButton>(window, "removeAddedButton"), Qt::LeftButton);

@@ -1,6 +1,7 @@
 #include "app/CSettings.h"
 #include "common/TestRegistry.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -41,6 +42,7 @@ private slots:
     void fileIsPrivateAfterEveryWrite_data();
     void fileIsPrivateAfterEveryWrite();
     void partlyUnreadableFileIsBackedUpBeforeFirstWrite();
+    void unwritableFileIsReported();
 };
 
 void TestSettingsStore::defaultsAndOutOfRangeMembers()
@@ -133,6 +135,17 @@ void TestSettingsStore::partlyUnreadableFileIsBackedUpBeforeFirstWrite()
     CSettings readable(path);
     QVERIFY(readable.store(CSettings::language, QStringLiteral("ru")));
     QVERIFY(!QFile::exists(backup));
+}
+
+void TestSettingsStore::unwritableFileIsReported()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("settings.cfg"));
+    QVERIFY(QDir().mkdir(path)); // a directory where the file should be: no write can succeed
+    CSettings store(path);
+    QVERIFY(!store.store(CSettings::loraPresets, QStringLiteral("[]")));
+    QCOMPARE(store.value(QStringLiteral("loraPresets")).toString(),
+             QStringLiteral("[]")); // kept for this run
 }
 
 RAVLO_REGISTER_TEST(TestSettingsStore)

@@ -8,6 +8,7 @@
 #include <QDialogButtonBox>
 #include <QJsonDocument>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QtTest>
 
@@ -69,6 +70,7 @@ private slots:
     void sendsWhatWasTyped_data();
     void sendsWhatWasTyped();
     void cancelSendsNothingAndRestartOffersLastEui();
+    void withoutLoginNothingIsClaimedSent();
 
 private:
     // Waits for the first "send_data_req" the server receives after init().
@@ -148,6 +150,28 @@ void TestSendDataDialog::cancelSendsNothingAndRestartOffersLastEui()
     CSettings::loadLastSendEui();
     SendDataDialog next(nullptr);
     QCOMPARE(fieldTexts(next).first(), eui);
+}
+
+void TestSendDataDialog::withoutLoginNothingIsClaimedSent()
+{
+    QVERIFY(endLoopbackSession(m_server));
+    const QString lastEui = CSettings::currentLastSendEui;
+    QString warning;
+    QTimer::singleShot(0, this, [&warning] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            warning = box->text();
+            box->accept();
+        }
+    });
+    m_dialog.show();
+    fillAndPress(m_dialog, {QStringLiteral("70B3D5E75E000009"), QStringLiteral("3"), QStringLiteral("FF")},
+                 false, QDialogButtonBox::Ok);
+    QCOMPARE(warning, QStringLiteral("Нет подключения к серверу: данные не отправлены."));
+    QVERIFY(m_dialog.isVisible()); // kept open with its values for another try
+    QCOMPARE(fieldTexts(m_dialog).first(), QStringLiteral("70B3D5E75E000009"));
+    QCOMPARE(CSettings::currentLastSendEui, lastEui);
+    QVERIFY(m_server.receivedObjects(Protocol::Cmd::sendDataReq).isEmpty());
+    m_dialog.hide();
 }
 
 RAVLO_REGISTER_TEST(TestSendDataDialog)

@@ -204,6 +204,8 @@ void TestConnection::sessionEnds()
     QCOMPARE(panel.loginCaption->styleSheet(), black);
     QCOMPARE(CSettings::readValue(CSettings::serverLogin).toString(), remember ? user : QString());
     QCOMPARE(CSettings::readValue(CSettings::serverPassword).toString(), remember ? secret : QString());
+    QCOMPARE(CSettings::readValue(CSettings::serverIpPort).toString(),
+             server.address()); // also when corrected
     QVERIFY(endLoopbackSession(server));
 }
 

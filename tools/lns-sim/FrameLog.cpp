@@ -11,11 +11,11 @@ QString now()
 
 void FrameLog::frame(Direction direction, int client, const QString& cmd, qint64 size, const QString& note)
 {
-    QString text = QStringLiteral("%1 %2 client=%3 cmd=%4 size=%5")
-                       .arg(direction == Direction::In ? QStringLiteral("in ") : QStringLiteral("out"), now())
-                       .arg(client)
-                       .arg(cmd.isEmpty() ? QStringLiteral("-") : cmd)
-                       .arg(size);
+    // One pass, so a "%1" inside a client's cmd is not taken for a placeholder.
+    QString text =
+        QStringLiteral("%1 %2 client=%3 cmd=%4 size=%5")
+            .arg(direction == Direction::In ? QStringLiteral("in ") : QStringLiteral("out"), now(),
+                 QString::number(client), cmd.isEmpty() ? QStringLiteral("-") : cmd, QString::number(size));
     if (!note.isEmpty())
         text += QLatin1Char(' ') + note;
     line(text);
