@@ -38,7 +38,6 @@ class TestSettingsStore : public QObject
 private slots:
     void defaultsAndOutOfRangeMembers();
     void remembermeSurvivesNewStoreOnSameFile();
-    void seedingAddsOnlyMissingKeys();
     void fileIsPrivateAfterEveryWrite_data();
     void fileIsPrivateAfterEveryWrite();
     void partlyUnreadableFileIsBackedUpBeforeFirstWrite();
@@ -68,21 +67,6 @@ void TestSettingsStore::remembermeSurvivesNewStoreOnSameFile()
     CSettings reopened(CSettings::instance()->fileName());
     QCOMPARE(reopened.value(QStringLiteral("rememberme")).toBool(), true);
     QCOMPARE(reopened.value(QStringLiteral("serverLogin")).toString(), QStringLiteral("оператор"));
-}
-
-void TestSettingsStore::seedingAddsOnlyMissingKeys()
-{
-    for (const char* key : {"devicesFileName", "requestsFileName", "responsesFileName", "lastSendEui"})
-        CSettings::instance()->remove(QLatin1String(key));
-    QVERIFY(CSettings::writeValue(CSettings::devicesFileName, QStringLiteral("Custom.txt")));
-
-    CSettings::seedFileNameKeys();
-
-    QSettings onDisk(CSettings::instance()->fileName(), QSettings::IniFormat);
-    QCOMPARE(onDisk.value(QStringLiteral("devicesFileName")).toString(), QStringLiteral("Custom.txt"));
-    QCOMPARE(onDisk.value(QStringLiteral("requestsFileName")).toString(), QStringLiteral("Zapros.txt"));
-    QCOMPARE(onDisk.value(QStringLiteral("responsesFileName")).toString(), QStringLiteral("Otvet.txt"));
-    QVERIFY(onDisk.contains(QStringLiteral("lastSendEui")));
 }
 
 void TestSettingsStore::fileIsPrivateAfterEveryWrite_data()

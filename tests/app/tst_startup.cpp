@@ -1,16 +1,13 @@
 #include "app/AppStartup.h"
-#include "app/WidgetHelpers.h"
 #include "common/TestRegistry.h"
 
 #include <QFile>
-#include <QHBoxLayout>
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTranslator>
 #include <QtTest>
 
-#include <memory>
 #include <sys/stat.h>
 
 class TestStartup : public QObject
@@ -19,7 +16,6 @@ class TestStartup : public QObject
 private slots:
     void catalogueFollowsLanguage_data();
     void catalogueFollowsLanguage();
-    void rowHelperAttachesRows();
     void programSeedsPrivateSettingsFile_data();
     void programSeedsPrivateSettingsFile();
 };
@@ -46,20 +42,6 @@ void TestStartup::catalogueFollowsLanguage()
     QCOMPARE(QCoreApplication::translate("RegistrationStatus", "Не было описания ошибки emptyDataForUpdate"),
              expected);
     QCoreApplication::removeTranslator(&translator);
-}
-
-void TestStartup::rowHelperAttachesRows()
-{
-    QVBoxLayout column;
-    QHBoxLayout* row = WIDGET::prepareInnerHLayout(&column);
-    QCOMPARE(column.count(), 1);
-    QCOMPARE(row->spacing(), 2);
-    QCOMPARE(row->contentsMargins(), QMargins(1, 1, 1, 1));
-
-    QTest::ignoreMessage(QtDebugMsg,
-                         QRegularExpression(QStringLiteral("\\}\\[\\d+\\] - Некорректный аргумент!$")));
-    std::unique_ptr<QHBoxLayout> loose(WIDGET::prepareInnerHLayout(nullptr));
-    QVERIFY(loose && !loose->parent());
 }
 
 void TestStartup::programSeedsPrivateSettingsFile_data()
