@@ -13,73 +13,60 @@
 #include <QUrl>
 #include <QWebSocket>
 
-// The built ravlo-lns-sim run as a real process on a free port (--port 0); its output lines
-// are collected as they come, so the pipe never fills up.
+// The built ravlo-lns-sim as a real process on a free port (--port 0); its output lines are
+// collected as they come, so the pipe never fills up.
 class SimProcess
 {
 public:
     SimProcess()
     {
-        QObject::connect(&m_process, &QProcess::readyReadStandardOutput, [this] { readOutput(); });
+        QObject::connect(&m_process, &QProcess::readyReadStandardOutput, [this] { read(); });
     }
-    ~SimProcess() { stop(); }
-
-    // Starts with the given options; the first line must name the address.
-    bool start(const QStringList& arguments = {})
-    {
-        m_lines.clear();
-        m_pending.clear();
-        m_process.start(QStringLiteral(RAVLO_LNS_SIM_PATH), arguments + QStringList{"--port", "0"});
-        if (!m_process.waitForStarted(10000) || !waitForLine(QStringLiteral(".")))
-            return false;
-        m_url = QUrl(QRegularExpression(QStringLiteral("^listening on (wss?://\\S+)$"))
-                         .match(m_lines.first())
-                         .captured(1));
-        return m_url.port() > 0;
-    }
-    void stop()
+    ~SimProcess()
     {
         m_process.terminate();
         if (!m_process.waitForFinished(10000))
             m_process.kill();
         m_process.waitForFinished(10000);
     }
-    bool isRunning() const { return m_process.state() != QProcess::NotRunning; }
-    QUrl url() const { return m_url; }
-    QStringList lines() const { return m_lines; }
-
-    bool waitForLine(const QString& pattern, int timeoutMs = 10000)
+    // Starts with the given options; the first line names the address.
+    bool start(const QStringList& arguments = {})
     {
-        const QRegularExpression expression(pattern);
-        const QDeadlineTimer deadline(timeoutMs);
-        for (int checked = 0;;) {
-            for (; checked < m_lines.size(); ++checked) {
-                if (expression.match(m_lines.at(checked)).hasMatch())
-                    return true;
-            }
-            if (deadline.hasExpired() || m_process.state() == QProcess::NotRunning)
+        m_process.start(QStringLiteral(RAVLO_LNS_SIM_PATH), arguments + QStringList{"--port", "0"});
+        if (!m_process.waitForStarted(10000) || !waitForLine(QStringLiteral("^listening on ")))
+            return false;
+        url = QUrl(lines.first().mid(int(qstrlen("listening on "))));
+        return url.port() > 0;
+    }
+    bool isRunning() const { return m_process.state() != QProcess::NotRunning; }
+    bool waitForLine(const QString& pattern)
+    {
+        const QDeadlineTimer deadline(10000);
+        while (lines.filter(QRegularExpression(pattern)).isEmpty()) {
+            if (deadline.hasExpired() || !isRunning())
                 return false;
-            m_process.waitForReadyRead(static_cast<int>(qMax<qint64>(1, deadline.remainingTime())));
-            readOutput();
+            m_process.waitForReadyRead(int(qMax<qint64>(1, deadline.remainingTime())));
+            read();
         }
+        return true;
     }
 
+    QUrl url;
+    QStringList lines;
+
 private:
-    void readOutput()
+    void read()
     {
         m_pending += m_process.readAllStandardOutput();
         for (int end; (end = m_pending.indexOf('\n')) >= 0; m_pending.remove(0, end + 1))
-            m_lines.append(QString::fromUtf8(m_pending.left(end)));
+            lines.append(QString::fromUtf8(m_pending.left(end)));
     }
 
     QProcess m_process;
     QByteArray m_pending;
-    QStringList m_lines;
-    QUrl m_url;
 };
 
-// Runs the simulator to its end (for options that make it exit): the exit code (-1 when it
-// went on running) and standard output and error together.
+// Runs the simulator to its end: the exit code (-1 when it went on running) and all its output.
 inline int runSimToExit(const QStringList& arguments, QString* output)
 {
     QProcess process;
@@ -100,18 +87,17 @@ public:
         QObject::connect(&socket, &QWebSocket::textMessageReceived,
                          [this](const QString& text) { m_received.enqueue(text); });
     }
-
     bool open(const QUrl& url)
     {
         QSignalSpy connected(&socket, &QWebSocket::connected);
         socket.open(url);
-        return connected.count() > 0 || connected.wait(10000);
+        return connected.wait(10000);
     }
     void sendText(const QString& text) { socket.sendTextMessage(text); }
     // The next frame from the server as an object (empty when none comes in time).
-    QJsonObject next(int timeoutMs = 10000)
+    QJsonObject next()
     {
-        if (m_received.isEmpty() && !QSignalSpy(&socket, &QWebSocket::textMessageReceived).wait(timeoutMs))
+        if (m_received.isEmpty() && !QSignalSpy(&socket, &QWebSocket::textMessageReceived).wait(10000))
             return {};
         return QJsonDocument::fromJson(m_received.dequeue().toUtf8()).object();
     }
@@ -121,13 +107,10 @@ public:
         return next();
     }
     // Logs in; returns the token ("" when refused).
-    QString login(const QString& user = QStringLiteral("operator"),
-                  const QString& password = QStringLiteral("ravlo"))
+    QString login(const QString& user = "operator", const QString& password = "ravlo")
     {
-        return request(
-                   QStringLiteral(R"({"cmd":"auth_req","login":"%1","password":"%2"})").arg(user, password))
-            .value(Protocol::Key::token)
-            .toString();
+        const QString auth = QStringLiteral(R"({"cmd":"auth_req","login":"%1","password":"%2"})");
+        return request(auth.arg(user, password)).value(Protocol::Key::token).toString();
     }
     bool waitDisconnected()
     {
@@ -146,7 +129,7 @@ struct SimPeer
 {
     bool start(const QStringList& options = {})
     {
-        return sim.start(options) && client.open(sim.url()) && !client.login().isEmpty();
+        return sim.start(options) && client.open(sim.url) && !client.login().isEmpty();
     }
     SimProcess sim;
     SimClient client;
@@ -181,11 +164,12 @@ inline QString manageRequest(const QString& devices)
     return expandDevices(QStringLiteral(R"({"cmd":"manage_devices_req","devices_list":[%1]})").arg(devices));
 }
 
-// The "status" of every entry of an answer's list, in order, separated by blanks.
-inline QString statuses(const QJsonObject& answer, const QString& listKey = Protocol::Key::deviceAddStatus)
+// One field (the "status") of every entry of an answer's list, in order, separated by blanks.
+inline QString statuses(const QJsonObject& answer, const QString& listKey = Protocol::Key::deviceAddStatus,
+                        const QString& field = Protocol::Key::status)
 {
     QStringList words;
     for (const QJsonValue& entry : answer.value(listKey).toArray())
-        words.append(entry[Protocol::Key::status].toVariant().toString());
+        words.append(entry[field].toVariant().toString());
     return words.join(QLatin1Char(' '));
 }
