@@ -3,6 +3,7 @@
 #include "app/DebugLog.h"
 #include "intake/ScannedDevices.h"
 #include "server/CServerClient.h"
+#include "server/JsonText.h"
 #include "server/Protocol.h"
 
 #include <QJsonArray>
@@ -30,7 +31,7 @@ bool DataSender::sendDataRequest(const QString& devEui, const QString& data, con
                               {Protocol::Key::ack, ack}};
     const QJsonObject message{{Protocol::Key::cmd, Protocol::Cmd::sendDataReq},
                               {Protocol::Key::dataList, QJsonArray{element}}};
-    const QString text = QString::fromUtf8(QJsonDocument(message).toJson(QJsonDocument::Compact));
+    const QString text = compactJsonText(message);
     DEBUG_LOG << text;
     return sendWhenReady(text);
 }
@@ -39,7 +40,7 @@ bool DataSender::deleteDevices(const QStringList& devEuis)
 {
     const QJsonObject message{{Protocol::Key::cmd, Protocol::Cmd::deleteDevicesReq},
                               {Protocol::Key::devicesList, QJsonArray::fromStringList(devEuis)}};
-    if (!sendWhenReady(QString::fromUtf8(QJsonDocument(message).toJson(QJsonDocument::Compact))))
+    if (!sendWhenReady(compactJsonText(message)))
         return false;
     for (const QString& devEui : devEuis)
         ScannedDevices::instance()->remove(devEui);

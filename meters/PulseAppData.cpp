@@ -1,6 +1,7 @@
 #include "meters/PulseAppData.h"
 
 #include "meters/AppDataKeys.h"
+#include "server/JsonText.h"
 
 #include <QJsonObject>
 
@@ -78,12 +79,11 @@ QJsonObject meterDescription(const PulseSettings& set, const QString& sn)
 QJsonDocument buildPulseAppData(const PulseSettings& settings, const QString& devEui, const QString& sn)
 {
     const QJsonObject inner = meterDescription(settings, sn);
-    const QJsonObject outer{
-        {AppDataKey::devEui, devEui},
-        {AppDataKey::sn, sn},
-        {AppDataKey::deviceType, codeText(settings.device_type)},
-        {AppDataKey::version, codeText(settings.version)},
-        {AppDataKey::group, settings.group},
-        {AppDataKey::otherInfo1, QString::fromUtf8(QJsonDocument(inner).toJson(QJsonDocument::Compact))}};
+    const QJsonObject outer{{AppDataKey::devEui, devEui},
+                            {AppDataKey::sn, sn},
+                            {AppDataKey::deviceType, codeText(settings.device_type)},
+                            {AppDataKey::version, codeText(settings.version)},
+                            {AppDataKey::group, settings.group},
+                            {AppDataKey::otherInfo1, compactJsonText(inner)}};
     return QJsonDocument(outer);
 }

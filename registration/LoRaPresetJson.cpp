@@ -1,6 +1,7 @@
 #include "registration/LoRaPresetJson.h"
 
 #include "app/DebugLog.h"
+#include "server/JsonText.h"
 
 #include <QJsonDocument>
 #include <QJsonParseError>
@@ -76,7 +77,7 @@ QJsonArray LoRaPresetJson::readStored(const QString& storedText)
 
 QString LoRaPresetJson::toStoredText(const QJsonArray& presets)
 {
-    return QString::fromUtf8(QJsonDocument(presets).toJson(QJsonDocument::Compact));
+    return compactJsonArrayText(presets);
 }
 
 QStringList LoRaPresetJson::presetNames(const QJsonArray& presets)

@@ -2,6 +2,7 @@
 
 #include "app/DebugLog.h"
 #include "server/CServerClient.h"
+#include "server/JsonText.h"
 #include "server/Protocol.h"
 
 #include <QMutex>
@@ -12,11 +13,6 @@
 namespace {
 CMessageParser* g_parser = nullptr;
 QMutex g_parserMutex;
-
-QString compact(const QJsonObject& object)
-{
-    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
-}
 
 // The start of a long frame, enough to recognise it in the log.
 QString excerpt(const QString& text)
@@ -80,25 +76,27 @@ CMessageParser::CMessageParser(QObject* parent) : QObject(parent) {}
 
 QString CMessageParser::authRequest(const QString& login, const QString& password)
 {
-    return compact({{Protocol::Key::cmd, Protocol::Cmd::authReq},
-                    {Protocol::Key::login, login},
-                    {Protocol::Key::password, password}});
+    return compactJsonText({{Protocol::Key::cmd, Protocol::Cmd::authReq},
+                            {Protocol::Key::login, login},
+                            {Protocol::Key::password, password}});
 }
 
 QString CMessageParser::serverInfoRequest()
 {
-    return compact({{Protocol::Key::cmd, Protocol::Cmd::serverInfoReq}});
+    return compactJsonText({{Protocol::Key::cmd, Protocol::Cmd::serverInfoReq}});
 }
 
 QString CMessageParser::closeAuthRequest(const QString& token)
 {
-    return compact({{Protocol::Key::cmd, Protocol::Cmd::closeAuthReq}, {Protocol::Key::token, token}});
+    return compactJsonText(
+        {{Protocol::Key::cmd, Protocol::Cmd::closeAuthReq}, {Protocol::Key::token, token}});
 }
 
 QString CMessageParser::getDevicesRequest(const QStringList& devEuis)
 {
     const QJsonObject select{{Protocol::Key::devEuiList, QJsonArray::fromStringList(devEuis)}};
-    return compact({{Protocol::Key::cmd, Protocol::Cmd::getDevicesReq}, {Protocol::Key::select, select}});
+    return compactJsonText(
+        {{Protocol::Key::cmd, Protocol::Cmd::getDevicesReq}, {Protocol::Key::select, select}});
 }
 
 bool CMessageParser::formDeviceJson(const LoRaDevice& regDevInfo, QJsonArray& out)
@@ -216,8 +214,8 @@ void CMessageParser::mngDevReq(LoRaDevice regDevInfo)
     DEBUG_LOG << "exist OTAA: " << (regDevInfo.existOTAA() ? "true" : "false");
     QJsonArray list;
     formDeviceJson(regDevInfo, list);
-    CServerClient::instance()->sendMessage(
-        compact({{Protocol::Key::cmd, Protocol::Cmd::manageDevicesReq}, {Protocol::Key::devicesList, list}}));
+    CServerClient::instance()->sendMessage(compactJsonText(
+        {{Protocol::Key::cmd, Protocol::Cmd::manageDevicesReq}, {Protocol::Key::devicesList, list}}));
     DEBUG_LOG << "Запрос отправлен";
 }
 
@@ -230,7 +228,7 @@ void CMessageParser::mngDevsReq(QVector<LoRaDevice> devices)
     QJsonObject request{{Protocol::Key::cmd, Protocol::Cmd::manageDevicesReq}};
     if (!list.isEmpty())
         request.insert(Protocol::Key::devicesList, list);
-    const QString text = compact(request);
+    const QString text = compactJsonText(request);
     DEBUG_LOG << text;
     CServerClient::instance()->sendMessage(text);
     DEBUG_LOG << "Запрос отправлен";
@@ -242,7 +240,7 @@ void CMessageParser::manageAppdataReq(QVector<QJsonDocument> pulseData)
     QJsonArray list;
     for (const QJsonDocument& document : pulseData)
         list.append(document.object());
-    CServerClient::instance()->sendMessage(compact(
+    CServerClient::instance()->sendMessage(compactJsonText(
         {{Protocol::Key::cmd, Protocol::Cmd::manageDeviceAppdataReq}, {Protocol::Key::dataList, list}}));
     DEBUG_LOG << "Запрос отправлен";
 }

@@ -1,6 +1,7 @@
 #include "DeviceStore.h"
 
 #include "RegistrationRules.h"
+#include "server/JsonText.h"
 #include "server/Protocol.h"
 
 #include <QAtomicInt>
@@ -14,11 +15,6 @@
 
 namespace {
 QAtomicInt connectionCounter;
-
-QString compact(const QJsonObject& object)
-{
-    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
-}
 
 std::optional<quint32> devAddressOf(const QJsonObject& device)
 {
@@ -238,7 +234,7 @@ bool DeviceStore::writeChanges(QString* error)
     for (auto it = m_undo.constBegin(); !failed && it != m_undo.constEnd(); ++it) {
         const auto now = m_devices.constFind(it.key());
         if (now != m_devices.constEnd()) {
-            const QString text = compact(now.value());
+            const QString text = compactJsonText(now.value());
             run(upsert, it.key(), &text);
         } else {
             run(erase, it.key(), nullptr);
@@ -247,7 +243,7 @@ bool DeviceStore::writeChanges(QString* error)
     }
     for (auto it = m_pendingAppData.constBegin(); !failed && it != m_pendingAppData.constEnd(); ++it) {
         if (m_devices.contains(it.key())) {
-            const QString text = compact(it.value());
+            const QString text = compactJsonText(it.value());
             run(upsertAppData, it.key(), &text);
         }
     }

@@ -3,6 +3,7 @@
 #include "DeviceStore.h"
 #include "FrameLog.h"
 #include "SimVocabulary.h"
+#include "server/JsonText.h"
 #include "server/Protocol.h"
 
 #include <QDateTime>
@@ -55,11 +56,6 @@ bool loadSslConfiguration(const SimConfig& config, QSslConfiguration& ssl, QStri
     ssl.setPrivateKey(key);
     ssl.setPeerVerifyMode(QSslSocket::VerifyNone);
     return true;
-}
-
-QString compact(const QJsonObject& object)
-{
-    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
 }
 
 // What an answer says, in short, for the operator following the log: a refusal's error
@@ -210,7 +206,7 @@ void SimServer::send(QWebSocket* socket, const QJsonObject& message)
     const auto it = m_sessions.constFind(socket);
     if (it == m_sessions.constEnd())
         return;
-    const QString text = compact(message);
+    const QString text = compactJsonText(message);
     const qint64 size = text.toUtf8().size();
     m_log.frame(FrameLog::Direction::Out, it->id, message.value(K::cmd).toString(), size, summary(message));
     socket->sendTextMessage(text);
