@@ -218,16 +218,7 @@ void CLoRaPresets::compareExpertWithPreset()
     if (!comparisonApplies() || !m_expert)
         return;
     DEBUG_LOG << "что-то изменилось в экспертных настрйоках" << m_currentPresetName;
-    const QJsonObject saved =
-        LoRaPresetJson::lastSettingsOf(LoRaPresetJson::readStored(storedPresetsText()), m_currentPresetName);
-    const LoRaPresetJson::Difference difference =
-        LoRaPresetJson::expertDifference(m_expert->getSettings(), saved);
-    if (difference.found()) {
-        DEBUG_LOG << difference.tag << "current: " << difference.current << "saved: " << difference.saved;
-        switchToCustom();
-    } else {
-        restorePreset();
-    }
+    followComparison(LoRaPresetJson::expertDifference(m_expert->getSettings(), currentPresetSettings()));
 }
 
 void CLoRaPresets::compareOptionalWithPreset()
@@ -235,10 +226,17 @@ void CLoRaPresets::compareOptionalWithPreset()
     if (!comparisonApplies() || !m_optional)
         return;
     DEBUG_LOG << "что-то изменилось в опциональных настройках" << m_currentPresetName;
-    const QJsonObject saved =
-        LoRaPresetJson::lastSettingsOf(LoRaPresetJson::readStored(storedPresetsText()), m_currentPresetName);
-    const LoRaPresetJson::Difference difference =
-        LoRaPresetJson::optionalDifference(m_optional->getSettings(), saved);
+    followComparison(LoRaPresetJson::optionalDifference(m_optional->getSettings(), currentPresetSettings()));
+}
+
+QJsonObject CLoRaPresets::currentPresetSettings() const
+{
+    return LoRaPresetJson::lastSettingsOf(LoRaPresetJson::readStored(storedPresetsText()),
+                                          m_currentPresetName);
+}
+
+void CLoRaPresets::followComparison(const LoRaPresetJson::Difference& difference)
+{
     if (difference.found()) {
         DEBUG_LOG << difference.tag << "current: " << difference.current << "saved: " << difference.saved;
         switchToCustom();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "registration/LoRaPresetJson.h"
+
 #include <QJsonObject>
 #include <QPointer>
 #include <QString>
@@ -47,6 +49,10 @@ private slots:
 
 private:
     bool comparisonApplies() const;
+    // The stored settings of the preset last chosen (the last element of that name counts).
+    QJsonObject currentPresetSettings() const;
+    // Any difference switches the box to "custom"; none brings the preset back.
+    void followComparison(const LoRaPresetJson::Difference& difference);
     void switchToCustom();
     void restorePreset();
     bool storePresets(const QJsonArray& presets);
