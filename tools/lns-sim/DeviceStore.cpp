@@ -1,11 +1,11 @@
 #include "DeviceStore.h"
 
+#include "JsonInput.h"
 #include "RegistrationRules.h"
 #include "server/JsonText.h"
 #include "server/Protocol.h"
 
 #include <QAtomicInt>
-#include <QJsonDocument>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -85,7 +85,8 @@ bool DeviceStore::open(const QString& path, QString* error, QStringList* warning
     }
     while (rows.next()) {
         const QString devEui = rows.value(0).toString();
-        const QJsonObject device = QJsonDocument::fromJson(rows.value(1).toString().toUtf8()).object();
+        const QJsonObject device =
+            JsonInput::parseObject(rows.value(1).toString().toUtf8()).value_or(QJsonObject());
         if (!RegistrationRules::isHex(devEui, 16) || devEui != devEui.toUpper() ||
             device.value(Protocol::Key::devEui).toString() != devEui) {
             if (warnings)

@@ -2,12 +2,12 @@
 
 #include "DeviceStore.h"
 #include "FrameLog.h"
+#include "JsonInput.h"
 #include "RegistrationRules.h"
 #include "SimVocabulary.h"
 #include "server/Protocol.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QRandomGenerator>
 
 namespace {
@@ -81,7 +81,7 @@ bool validAppData(const QJsonValue& element, const DeviceStore& store)
     if (otherInfo == appData.constEnd())
         return true;
     return otherInfo.value().isString() &&
-           QJsonDocument::fromJson(otherInfo.value().toString().toUtf8()).isObject();
+           JsonInput::parseObject(otherInfo.value().toString().toUtf8()).has_value();
 }
 } // namespace
 
@@ -95,23 +95,15 @@ QJsonObject SimRequestHandler::errorReply(const QString& errString)
     return reply(V::Cmd::error, false, errString);
 }
 
-ParsedFrame SimRequestHandler::parseFrame(const QString& text)
+ParsedFrame SimRequestHandler::parseFrame(const QByteArray& utf8)
 {
     ParsedFrame frame;
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8(), &error);
-    if (error.error != QJsonParseError::NoError) {
-        frame.problem =
-            QStringLiteral("not JSON: %1 at offset %2").arg(error.errorString()).arg(error.offset);
+    const std::optional<QJsonObject> request = JsonInput::parseObject(utf8, &frame.problem);
+    if (!request) {
         frame.errorReply = errorReply(V::Error::invalidJson);
         return frame;
     }
-    if (!document.isObject()) {
-        frame.problem = QStringLiteral("not a JSON object");
-        frame.errorReply = errorReply(V::Error::invalidJson);
-        return frame;
-    }
-    frame.request = document.object();
+    frame.request = *request;
     const QJsonValue cmd = frame.request.value(K::cmd);
     if (!cmd.isString() || cmd.toString().isEmpty()) {
         frame.problem = QStringLiteral("no \"cmd\" text");

@@ -38,7 +38,8 @@ class SimRequestHandler
 public:
     SimRequestHandler(const SimConfig& config, DeviceStore& store, FrameLog& log);
 
-    static ParsedFrame parseFrame(const QString& text);
+    // Reads a text frame as a request; the one place where a request text is parsed.
+    static ParsedFrame parseFrame(const QByteArray& utf8);
     static QJsonObject errorReply(const QString& errString);
 
     QJsonObject handle(const QJsonObject& request, const QString& cmd, SimSession& session);

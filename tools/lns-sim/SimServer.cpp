@@ -166,9 +166,9 @@ void SimServer::onTextMessage(QWebSocket* socket, const QString& text)
     const auto it = m_sessions.find(socket);
     if (it == m_sessions.end())
         return;
-    const ParsedFrame frame = SimRequestHandler::parseFrame(text);
-    const qint64 size = text.toUtf8().size();
-    m_log.frame(FrameLog::Direction::In, it->id, frame.cmd, size,
+    const QByteArray utf8 = text.toUtf8();
+    const ParsedFrame frame = SimRequestHandler::parseFrame(utf8);
+    m_log.frame(FrameLog::Direction::In, it->id, frame.cmd, utf8.size(),
                 frame.problem.isEmpty() ? QString() : QStringLiteral("(%1)").arg(frame.problem));
     if (frame.errorReply) {
         send(socket, *frame.errorReply);
