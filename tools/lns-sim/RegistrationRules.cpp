@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <limits>
+#include <vector>
 
 namespace RegistrationRules {
 
@@ -15,7 +16,6 @@ namespace K = Protocol::Key;
 namespace S = Protocol::Status;
 
 constexpr double maxInt32 = std::numeric_limits<qint32>::max();
-constexpr double maxDevAddr = std::numeric_limits<quint32>::max();
 
 // Keys a stored device keeps besides its DevEUI and its keys.
 const QStringList& plainSettingsKeys()
@@ -38,17 +38,35 @@ template <typename Check> bool presentAndFails(const QJsonObject& object, const 
     return it != object.constEnd() && !check(it.value());
 }
 
-QString checkClass(const QJsonObject& device)
+bool isNotClassB(const QJsonValue& value)
 {
-    const auto it = device.constFind(K::devClass);
-    if (it == device.constEnd())
-        return {};
-    const QString deviceClass = it.value().toString();
-    if (deviceClass == Protocol::DeviceClass::classA || deviceClass == Protocol::DeviceClass::classC)
-        return {};
-    if (deviceClass == SimVocabulary::classB)
-        return S::unsupportClass;
-    return S::invalidClass;
+    return value.toString() != SimVocabulary::classB;
+}
+
+bool isServedClass(const QJsonValue& value)
+{
+    const QString deviceClass = value.toString();
+    return deviceClass == Protocol::DeviceClass::classA || deviceClass == Protocol::DeviceClass::classC;
+}
+
+bool isString(const QJsonValue& value)
+{
+    return value.isString();
+}
+
+bool isBool(const QJsonValue& value)
+{
+    return value.isBool();
+}
+
+bool isDataRate(const QJsonValue& value)
+{
+    return isIntegral(value, minDataRate, maxDataRate);
+}
+
+bool isDelay(const QJsonValue& value)
+{
+    return isIntegral(value, minDelay, maxDelay);
 }
 
 bool validChannelMask(const QJsonValue& value)
@@ -96,6 +114,38 @@ bool validPosition(const QJsonValue& value)
                             [](const QJsonValue& v) { return isIntegral(v, -maxInt32, maxInt32); });
 }
 
+struct SettingRule
+{
+    const QString& key;
+    bool (*accepts)(const QJsonValue&);
+    const QString& status;
+};
+
+// The checks of the settings keys, in the order they are applied: the first refusal decides.
+const std::vector<SettingRule>& settingRules()
+{
+    static const std::vector<SettingRule> rules{
+        {K::devClass, isNotClassB, S::unsupportClass},
+        {K::devClass, isServedClass, S::invalidClass},
+        {K::preferPower, [](const QJsonValue& v) { return isIntegral(v, minPower, maxPower); },
+         S::invalidPower},
+        {K::preferDr, isDataRate, S::invalidDataRate},
+        {K::drRx2, isDataRate, S::invalidDataRate},
+        {K::rxWindow, [](const QJsonValue& v) { return isIntegral(v, 1, 2); }, S::invalidRxWindow},
+        {K::delayRx1, isDelay, S::invalidDelay},
+        {K::delayJoin1, isDelay, S::invalidDelay},
+        {K::reactionTime, [](const QJsonValue& v) { return isIntegral(v, 0, maxInt32); }, S::invalidDelay},
+        {K::channelMask, validChannelMask, S::invalidChannelMaskParamList},
+        {K::frequencyPlan, validFrequencyPlan, S::invalidFrequencyPlan},
+        {K::freqRx2, validFrequency, S::invalidFrequencyPlan},
+        {K::devName, isString, SimVocabulary::Status::invalidParamValue},
+        {K::serverAdrEnable, isBool, SimVocabulary::Status::invalidParamValue},
+        {K::useDownlinkQueueClassC, isBool, SimVocabulary::Status::invalidParamValue},
+        {K::position, validPosition, SimVocabulary::Status::invalidParamValue},
+    };
+    return rules;
+}
+
 QString readOtaa(const QJsonObject& device, Credentials& keys)
 {
     const auto it = device.constFind(K::otaa);
@@ -112,9 +162,9 @@ QString readOtaa(const QJsonObject& device, Credentials& keys)
     if (blank(appEui) && blank(appKey))
         return {};
     if (blank(appEui) || blank(appKey) || !appEui.isString() || !appKey.isString() ||
-        !isHex(appEui.toString(), 16))
+        !isHex(appEui.toString(), euiDigits))
         return S::invalidOtaaParamList;
-    if (!isHex(appKey.toString(), 32))
+    if (!isHex(appKey.toString(), keyDigits))
         return S::invalidAppKeyValue;
     keys.hasOtaa = true;
     keys.appEui = appEui.toString().toUpper();
@@ -135,11 +185,11 @@ QString readAbp(const QJsonObject& device, Credentials& keys)
     if (!abp.contains(K::devAddress) || !abp.contains(K::appsKey) || !abp.contains(K::nwksKey))
         return S::invalidAbpParamList;
     const QJsonValue devAddress = abp.value(K::devAddress);
-    if (!isIntegral(devAddress, 1, maxDevAddr))
+    if (!isIntegral(devAddress, minDevAddress, maxDevAddress))
         return S::invalidDevAddrValue;
     const QString appsKey = abp.value(K::appsKey).toString();
     const QString nwksKey = abp.value(K::nwksKey).toString();
-    if (!isHex(appsKey, 32) || !isHex(nwksKey, 32))
+    if (!isHex(appsKey, keyDigits) || !isHex(nwksKey, keyDigits))
         return S::invalidSessionKeyValue;
     keys.hasAbp = true;
     keys.devAddress = static_cast<quint32>(devAddress.toDouble());
@@ -191,36 +241,19 @@ QString readCredentials(const QJsonObject& device, Credentials& keys)
     return status;
 }
 
+std::optional<SettingFault> findSettingFault(const QJsonObject& device)
+{
+    for (const SettingRule& rule : settingRules()) {
+        if (presentAndFails(device, rule.key, rule.accepts))
+            return SettingFault{rule.key, rule.status};
+    }
+    return std::nullopt;
+}
+
 QString checkSettings(const QJsonObject& device)
 {
-    const QString classStatus = checkClass(device);
-    if (!classStatus.isEmpty())
-        return classStatus;
-    if (presentAndFails(device, K::preferPower,
-                        [](const QJsonValue& v) { return isIntegral(v, minPower, maxPower); }))
-        return S::invalidPower;
-    const auto dataRate = [](const QJsonValue& v) { return isIntegral(v, minDataRate, maxDataRate); };
-    if (presentAndFails(device, K::preferDr, dataRate) || presentAndFails(device, K::drRx2, dataRate))
-        return S::invalidDataRate;
-    if (presentAndFails(device, K::rxWindow, [](const QJsonValue& v) { return isIntegral(v, 1, 2); }))
-        return S::invalidRxWindow;
-    const auto delay = [](const QJsonValue& v) { return isIntegral(v, minDelay, maxDelay); };
-    if (presentAndFails(device, K::delayRx1, delay) || presentAndFails(device, K::delayJoin1, delay) ||
-        presentAndFails(device, K::reactionTime,
-                        [](const QJsonValue& v) { return isIntegral(v, 0, maxInt32); }))
-        return S::invalidDelay;
-    if (presentAndFails(device, K::channelMask, validChannelMask))
-        return S::invalidChannelMaskParamList;
-    if (presentAndFails(device, K::frequencyPlan, validFrequencyPlan) ||
-        presentAndFails(device, K::freqRx2, validFrequency))
-        return S::invalidFrequencyPlan;
-    const auto isBool = [](const QJsonValue& v) { return v.isBool(); };
-    if (presentAndFails(device, K::devName, [](const QJsonValue& v) { return v.isString(); }) ||
-        presentAndFails(device, K::serverAdrEnable, isBool) ||
-        presentAndFails(device, K::useDownlinkQueueClassC, isBool) ||
-        presentAndFails(device, K::position, validPosition))
-        return SimVocabulary::Status::invalidParamValue;
-    return {};
+    const std::optional<SettingFault> fault = findSettingFault(device);
+    return fault ? fault->status : QString();
 }
 
 QJsonObject settingsOf(const QJsonObject& device)
@@ -241,7 +274,7 @@ DeviceRequest readDeviceRequest(const QJsonValue& element)
     DeviceRequest request;
     const QJsonObject device = element.toObject();
     request.echoEui = device.value(K::devEui).toString();
-    if (!element.isObject() || !isHex(request.echoEui, 16)) {
+    if (!element.isObject() || !isHex(request.echoEui, euiDigits)) {
         request.rejection = S::invalidDevEui;
         return request;
     }

@@ -75,7 +75,8 @@ bool validAppData(const QJsonValue& element, const DeviceStore& store)
 {
     const QJsonObject appData = element.toObject();
     const QString devEui = appData.value(K::devEui).toString();
-    if (!element.isObject() || !RegistrationRules::isHex(devEui, 16) || !store.find(devEui))
+    if (!element.isObject() || !RegistrationRules::isHex(devEui, RegistrationRules::euiDigits) ||
+        !store.find(devEui))
         return false;
     const auto otherInfo = appData.constFind(V::Key::otherInfo1);
     if (otherInfo == appData.constEnd())
@@ -275,7 +276,7 @@ QJsonObject SimRequestHandler::deleteDevices(const QJsonObject& request, const S
     for (const QJsonValue& element : list.toArray()) {
         const QString devEui = element.toString();
         QString status = S::deleted;
-        if (!RegistrationRules::isHex(devEui, 16)) {
+        if (!RegistrationRules::isHex(devEui, RegistrationRules::euiDigits)) {
             status = S::invalidDevEui;
         } else if (!m_store.remove(devEui)) {
             status = V::Status::notFound;
@@ -346,7 +347,7 @@ QJsonObject SimRequestHandler::sendData(const QJsonObject& request, const SimSes
         const QJsonObject downlink = element.toObject();
         const QString devEui = downlink.value(K::devEui).toString();
         QString status = V::Status::queued;
-        if (!element.isObject() || !RegistrationRules::isHex(devEui, 16))
+        if (!element.isObject() || !RegistrationRules::isHex(devEui, RegistrationRules::euiDigits))
             status = S::invalidDevEui;
         else if (!m_store.find(devEui))
             status = V::Status::notFound;
