@@ -2,6 +2,7 @@
 
 #include "JsonInput.h"
 #include "RegistrationRules.h"
+#include "StoredDeviceCheck.h"
 #include "server/JsonText.h"
 #include "server/Protocol.h"
 
@@ -18,10 +19,42 @@ QAtomicInt connectionCounter;
 
 std::optional<quint32> devAddressOf(const QJsonObject& device)
 {
-    const QJsonObject abp = device.value(Protocol::Key::abp).toObject();
-    if (abp.isEmpty())
-        return std::nullopt;
-    return static_cast<quint32>(abp.value(Protocol::Key::devAddress).toDouble());
+    return RegistrationRules::devAddressValue(device.value(Protocol::Key::abp)[Protocol::Key::devAddress]);
+}
+
+std::nullopt_t skip(QString* skipped, const QString& row, const QString& problem)
+{
+    *skipped = QStringLiteral("stored %1 skipped (left in the file): %2").arg(row, problem);
+    return std::nullopt;
+}
+
+// The device of one row of "SELECT rowid, dev_eui, typeof(dev_eui), typeof(device), device";
+// nullopt, with the line that names the row and says what is wrong, when it is not sound.
+std::optional<QJsonObject> readRow(const QSqlQuery& row, QString* skipped)
+{
+    const QString rowName = QStringLiteral("row %1").arg(row.value(0).toLongLong());
+    const QString devEui = row.value(1).toString();
+    if (row.value(2).toString() != QLatin1String("text"))
+        return skip(skipped, rowName,
+                    QStringLiteral("dev_eui is of SQLite type %1, not text").arg(row.value(2).toString()));
+    if (!StoredDeviceCheck::isUpperHex(devEui, RegistrationRules::euiDigits)) {
+        return skip(skipped, rowName,
+                    QStringLiteral("dev_eui %1: not %2 upper-case hex digits")
+                        .arg(StoredDeviceCheck::shown(devEui))
+                        .arg(RegistrationRules::euiDigits));
+    }
+    const QString deviceName = QStringLiteral("device %1").arg(devEui);
+    if (row.value(3).toString() != QLatin1String("text"))
+        return skip(skipped, deviceName,
+                    QStringLiteral("device is of SQLite type %1, not text").arg(row.value(3).toString()));
+    QString problem;
+    const std::optional<QJsonObject> device =
+        JsonInput::parseObject(row.value(4).toString().toUtf8(), &problem);
+    if (device)
+        problem = StoredDeviceCheck::problem(devEui, *device);
+    if (!problem.isEmpty())
+        return skip(skipped, deviceName, problem);
+    return device;
 }
 } // namespace
 
@@ -78,24 +111,37 @@ bool DeviceStore::open(const QString& path, QString* error, QStringList* warning
               error))
         return false;
 
+    return loadDevices(error, warnings);
+}
+
+bool DeviceStore::loadDevices(QString* error, QStringList* warnings)
+{
     QSqlQuery rows(QSqlDatabase::database(m_connectionName, false));
-    if (!rows.exec(QStringLiteral("SELECT dev_eui, device FROM devices"))) {
+    rows.setForwardOnly(true);
+    if (!rows.exec(
+            QStringLiteral("SELECT rowid, dev_eui, typeof(dev_eui), typeof(device), device FROM devices "
+                           "ORDER BY dev_eui"))) {
         *error = rows.lastError().text();
         return false;
     }
     while (rows.next()) {
-        const QString devEui = rows.value(0).toString();
-        const QJsonObject device =
-            JsonInput::parseObject(rows.value(1).toString().toUtf8()).value_or(QJsonObject());
-        if (!RegistrationRules::isHex(devEui, 16) || devEui != devEui.toUpper() ||
-            device.value(Protocol::Key::devEui).toString() != devEui) {
+        QString skipped;
+        const std::optional<QJsonObject> device = readRow(rows, &skipped);
+        const QString devEui = rows.value(1).toString();
+        const std::optional<quint32> address = device ? devAddressOf(*device) : std::nullopt;
+        if (address && m_byDevAddr.contains(*address)) {
+            skip(&skipped, QStringLiteral("device %1").arg(devEui),
+                 QStringLiteral("\"ABP\".\"devAddress\" %1: held by %2 already")
+                     .arg(*address)
+                     .arg(m_byDevAddr.value(*address)));
+        }
+        if (!skipped.isEmpty()) {
             if (warnings)
-                warnings->append(
-                    QStringLiteral("row \"%1\" of the database is unreadable and left alone").arg(devEui));
+                warnings->append(skipped);
             continue;
         }
-        m_devices.insert(devEui, device);
-        index(devEui, device);
+        m_devices.insert(devEui, *device);
+        index(devEui, *device);
     }
     return true;
 }

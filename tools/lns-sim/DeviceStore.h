@@ -19,8 +19,9 @@ public:
     DeviceStore(const DeviceStore&) = delete;
     DeviceStore& operator=(const DeviceStore&) = delete;
 
-    // Opens (and creates) the database; an empty path keeps it in memory. Rows that cannot be
-    // read are left in the file untouched and reported in `warnings`.
+    // Opens (and creates) the database; an empty path keeps it in memory. A row that is not a
+    // sound device (see StoredDeviceCheck), or whose DevAddr a row before it holds, is left in
+    // the file untouched and named in one line of `warnings`; the other rows are loaded.
     bool open(const QString& path, QString* error, QStringList* warnings = nullptr);
     QString path() const { return m_path; }
 
@@ -51,6 +52,7 @@ private:
     void unindex(const QString& devEui, const QJsonObject& device);
     void remember(const QString& devEui);
     void rollBackMemory();
+    bool loadDevices(QString* error, QStringList* warnings);
     bool writeChanges(QString* error);
     bool exec(const QString& statement, QString* error);
 

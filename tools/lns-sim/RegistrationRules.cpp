@@ -184,15 +184,15 @@ QString readAbp(const QJsonObject& device, Credentials& keys)
         return {};
     if (!abp.contains(K::devAddress) || !abp.contains(K::appsKey) || !abp.contains(K::nwksKey))
         return S::invalidAbpParamList;
-    const QJsonValue devAddress = abp.value(K::devAddress);
-    if (!isIntegral(devAddress, minDevAddress, maxDevAddress))
+    const std::optional<quint32> devAddress = devAddressValue(abp.value(K::devAddress));
+    if (!devAddress)
         return S::invalidDevAddrValue;
     const QString appsKey = abp.value(K::appsKey).toString();
     const QString nwksKey = abp.value(K::nwksKey).toString();
     if (!isHex(appsKey, keyDigits) || !isHex(nwksKey, keyDigits))
         return S::invalidSessionKeyValue;
     keys.hasAbp = true;
-    keys.devAddress = static_cast<quint32>(devAddress.toDouble());
+    keys.devAddress = *devAddress;
     keys.appsKey = appsKey.toUpper();
     keys.nwksKey = nwksKey.toUpper();
     return {};
@@ -230,6 +230,19 @@ bool isIntegral(const QJsonValue& value, double min, double max)
         return false;
     const double number = value.toDouble();
     return std::isfinite(number) && std::floor(number) == number && number >= min && number <= max;
+}
+
+std::optional<quint32> devAddressValue(const QJsonValue& value)
+{
+    // Checked before the cast: a double outside quint32 has no defined conversion.
+    if (!isIntegral(value, minDevAddress, maxDevAddress))
+        return std::nullopt;
+    return static_cast<quint32>(value.toDouble());
+}
+
+bool isSettingsKey(const QString& key)
+{
+    return plainSettingsKeys().contains(key) || nestedSettingsKeys().contains(key);
 }
 
 QString readCredentials(const QJsonObject& device, Credentials& keys)
@@ -299,7 +312,7 @@ Credentials storedCredentials(const QJsonObject& stored)
     const QJsonObject abp = stored.value(K::abp).toObject();
     if (!abp.isEmpty()) {
         keys.hasAbp = true;
-        keys.devAddress = static_cast<quint32>(abp.value(K::devAddress).toDouble());
+        keys.devAddress = devAddressValue(abp.value(K::devAddress)).value_or(0);
         keys.appsKey = abp.value(K::appsKey).toString().toUpper();
         keys.nwksKey = abp.value(K::nwksKey).toString().toUpper();
     }

@@ -29,6 +29,10 @@ constexpr double maxDevAddress = 4294967295.0;
 bool isHex(const QString& text, int digits);
 // True when value is a JSON number without a fraction, within [min, max].
 bool isIntegral(const QJsonValue& value, double min, double max);
+// The DevAddr a JSON value holds, or nullopt when it is no whole number in the DevAddr range.
+std::optional<quint32> devAddressValue(const QJsonValue& value);
+// True for the keys of a device object that settingsOf keeps.
+bool isSettingsKey(const QString& key);
 
 struct Credentials
 {
