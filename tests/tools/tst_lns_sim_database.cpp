@@ -42,6 +42,8 @@ private slots:
     void initTestCase();
     void damagedRowIsNamedAndSkipped_data();
     void damagedRowIsNamedAndSkipped();
+    void stopSignalClosesTheDatabase_data();
+    void stopSignalClosesTheDatabase();
 
 private:
     QTemporaryDir m_dir;
@@ -109,6 +111,36 @@ void TestLnsSimDatabase::damagedRowIsNamedAndSkipped()
     QCOMPARE(
         peer.sim.lines.filter(QStringLiteral("skipped")),
         QStringList{QStringLiteral("warning: stored %1 skipped (left in the file): %2").arg(row, problem)});
+}
+
+void TestLnsSimDatabase::stopSignalClosesTheDatabase_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGINT") << int(SIGINT);
+}
+
+void TestLnsSimDatabase::stopSignalClosesTheDatabase()
+{
+    QFETCH(int, signal);
+    const QString path = m_dir.filePath(QStringLiteral("stopped.db"));
+    QFile::remove(path);
+    {
+        SimPeer peer;
+        QVERIFY(peer.start({"--database", path}));
+        QCOMPARE(statuses(peer.client.request(
+                     manageRequest(R"({"devEui":"$EUI1",$OTAA},{"devEui":"$EUI2",$ABP})"))),
+                 QStringLiteral("added added"));
+        peer.sim.sendSignal(signal);
+        QCOMPARE(peer.sim.waitForExit(), 0);
+        QCOMPARE(peer.sim.lines.mid(peer.sim.lines.size() - 2),
+                 (QStringList{QStringLiteral("stopping on %1").arg(QTest::currentDataTag()),
+                              QStringLiteral("stopped, database closed")}));
+        QVERIFY(peer.client.waitDisconnected());
+    }
+    SimPeer peer;
+    QVERIFY(peer.start({"--database", path}));
+    QCOMPARE(statuses(peer.client.request(getAll), K::devicesList, K::devEui), twoDevices);
 }
 
 RAVLO_REGISTER_TEST(TestLnsSimDatabase)

@@ -65,6 +65,11 @@ DeviceStore::DeviceStore()
 
 DeviceStore::~DeviceStore()
 {
+    close();
+}
+
+void DeviceStore::close()
+{
     if (!QSqlDatabase::contains(m_connectionName))
         return;
     {

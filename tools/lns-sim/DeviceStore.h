@@ -24,6 +24,8 @@ public:
     // the file untouched and named in one line of `warnings`; the other rows are loaded.
     bool open(const QString& path, QString* error, QStringList* warnings = nullptr);
     QString path() const { return m_path; }
+    // Closes the database (the destructor does it too). Every batch is committed by then.
+    void close();
 
     int count() const { return m_devices.size(); }
     // Devices whose DevEUI starts with the prefix (case-insensitive).
