@@ -44,6 +44,7 @@ private slots:
     void damagedRowIsNamedAndSkipped();
     void stopSignalClosesTheDatabase_data();
     void stopSignalClosesTheDatabase();
+    void killKeepsEveryAcknowledgedDevice();
 
 private:
     QTemporaryDir m_dir;
@@ -141,6 +142,42 @@ void TestLnsSimDatabase::stopSignalClosesTheDatabase()
     SimPeer peer;
     QVERIFY(peer.start({"--database", path}));
     QCOMPARE(statuses(peer.client.request(getAll), K::devicesList, K::devEui), twoDevices);
+}
+
+void TestLnsSimDatabase::killKeepsEveryAcknowledgedDevice()
+{
+    const QString path = m_dir.filePath(QStringLiteral("killed.db"));
+    const auto registration = [](int device) {
+        return manageRequest(
+            QStringLiteral(R"({"devEui":"70B3D5FFFE%1",$OTAA})").arg(device, 6, 10, QChar('0')));
+    };
+    // A steady stream: a window of requests is always on its way while the answers are read.
+    constexpr int window = 16;
+    constexpr int killAfter = 150;
+    QSet<QString> acknowledged;
+    int sent = 0;
+    {
+        SimPeer peer;
+        QVERIFY(peer.start({"--database", path}));
+        for (; sent < window; ++sent)
+            peer.client.sendText(registration(sent));
+        while (acknowledged.size() < killAfter) {
+            const QJsonObject answer = peer.client.next();
+            QCOMPARE(statuses(answer), Protocol::Status::added);
+            acknowledged.insert(answer[K::deviceAddStatus][0][K::devEui].toString());
+            peer.client.sendText(registration(sent++));
+        }
+        peer.sim.sendSignal(SIGKILL);
+        QCOMPARE(peer.sim.waitForExit(), -1);
+    }
+    SimPeer peer;
+    QVERIFY(peer.start({"--database", path}));
+    const QStringList held = statuses(peer.client.request(getAll), K::devicesList, K::devEui).split(' ');
+    QVERIFY2(
+        QSet<QString>(held.begin(), held.end()).contains(acknowledged),
+        qPrintable(QStringLiteral("%1 held, %2 acknowledged").arg(held.size()).arg(acknowledged.size())));
+    QVERIFY(held.size() <= sent);
+    QCOMPARE(peer.sim.lines.filter(QStringLiteral("skipped")), QStringList());
 }
 
 RAVLO_REGISTER_TEST(TestLnsSimDatabase)
