@@ -209,6 +209,20 @@ QJsonObject withKeys(QJsonObject device, const Credentials& keys)
     }
     return device;
 }
+
+// A new device: its settings as given (without empty nested objects, as mergeSettings keeps
+// none), its DevEUI and its keys; the settings are shared, not copied key by key.
+QJsonObject newDevice(const DeviceRequest& request)
+{
+    QJsonObject device = request.settings;
+    for (const QString& key : nestedSettingsKeys()) {
+        const auto it = device.find(key);
+        if (it != device.end() && it.value().toObject().isEmpty())
+            device.erase(it);
+    }
+    device.insert(K::devEui, request.devEui);
+    return withKeys(device, request.keys);
+}
 } // namespace
 
 bool isHex(const QString& text, int digits)
@@ -329,8 +343,12 @@ QJsonObject mergeSettings(const QJsonObject& stored, const QJsonObject& settings
         }
         QJsonObject nested = stored.value(it.key()).toObject();
         const QJsonObject given = it.value().toObject();
-        for (auto inner = given.constBegin(); inner != given.constEnd(); ++inner)
-            nested.insert(inner.key(), inner.value());
+        if (nested.isEmpty()) {
+            nested = given; // shared, not copied key by key
+        } else {
+            for (auto inner = given.constBegin(); inner != given.constEnd(); ++inner)
+                nested.insert(inner.key(), inner.value());
+        }
         if (!nested.isEmpty())
             merged.insert(it.key(), nested);
     }
@@ -354,8 +372,7 @@ Decision decide(const DeviceRequest& request, const StoreView& view)
             return {S::repetitionDevAddr, {}};
         if (view.maxDevices > 0 && view.deviceCount >= view.maxDevices)
             return {S::maxDevCountReached, {}};
-        const QJsonObject fresh{{K::devEui, request.devEui}};
-        return {S::added, withKeys(mergeSettings(fresh, request.settings), keys)};
+        return {S::added, newDevice(request)};
     }
 
     const QJsonObject& stored = *view.stored;
