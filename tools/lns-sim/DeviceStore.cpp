@@ -145,8 +145,7 @@ bool DeviceStore::loadDevices(QString* error, QStringList* warnings)
                 warnings->append(skipped);
             continue;
         }
-        m_devices.insert(devEui, *device);
-        index(devEui, *device);
+        hold(devEui, *device);
     }
     return true;
 }
@@ -166,7 +165,22 @@ std::optional<QJsonObject> DeviceStore::find(const QString& devEui) const
     const auto it = m_devices.constFind(devEui.toUpper());
     if (it == m_devices.constEnd())
         return std::nullopt;
-    return it.value();
+    return it->device;
+}
+
+QString DeviceStore::text(const QString& devEui) const
+{
+    const auto it = m_devices.constFind(devEui.toUpper());
+    return it == m_devices.constEnd() ? QString() : it->text;
+}
+
+QStringList DeviceStore::texts() const
+{
+    QStringList texts;
+    texts.reserve(m_devices.size());
+    for (const Held& held : m_devices)
+        texts.append(held.text);
+    return texts;
 }
 
 QString DeviceStore::devAddrOwner(quint32 devAddress) const
@@ -176,13 +190,17 @@ QString DeviceStore::devAddrOwner(quint32 devAddress) const
 
 QVector<QJsonObject> DeviceStore::all() const
 {
-    QStringList keys = m_devices.keys();
-    std::sort(keys.begin(), keys.end());
     QVector<QJsonObject> devices;
-    devices.reserve(keys.size());
-    for (const QString& key : keys)
-        devices.append(m_devices.value(key));
+    devices.reserve(m_devices.size());
+    for (const Held& held : m_devices)
+        devices.append(held.device);
     return devices;
+}
+
+void DeviceStore::hold(const QString& devEui, const QJsonObject& device)
+{
+    m_devices.insert(devEui, Held{device, compactJsonText(device)});
+    index(devEui, device);
 }
 
 void DeviceStore::index(const QString& devEui, const QJsonObject& device)
@@ -207,7 +225,8 @@ void DeviceStore::beginChanges()
 void DeviceStore::remember(const QString& devEui)
 {
     if (!m_undo.contains(devEui))
-        m_undo.insert(devEui, Undo{find(devEui)});
+        m_undo.insert(devEui, Undo{m_devices.contains(devEui) ? std::optional<Held>(m_devices.value(devEui))
+                                                              : std::nullopt});
 }
 
 void DeviceStore::put(const QString& devEui, const QJsonObject& device)
@@ -216,8 +235,7 @@ void DeviceStore::put(const QString& devEui, const QJsonObject& device)
     remember(key);
     if (const auto old = find(key))
         unindex(key, *old);
-    m_devices.insert(key, device);
-    index(key, device);
+    hold(key, device);
 }
 
 bool DeviceStore::remove(const QString& devEui)
@@ -247,7 +265,7 @@ void DeviceStore::rollBackMemory()
         }
         if (it.value().before) {
             m_devices.insert(it.key(), *it.value().before);
-            index(it.key(), *it.value().before);
+            index(it.key(), it.value().before->device);
         }
     }
     m_undo.clear();
@@ -286,8 +304,7 @@ bool DeviceStore::writeChanges(QString* error)
     for (auto it = m_undo.constBegin(); !failed && it != m_undo.constEnd(); ++it) {
         const auto now = m_devices.constFind(it.key());
         if (now != m_devices.constEnd()) {
-            const QString text = compactJsonText(now.value());
-            run(upsert, it.key(), &text);
+            run(upsert, it.key(), &now->text);
         } else {
             run(erase, it.key(), nullptr);
             run(eraseAppData, it.key(), nullptr);

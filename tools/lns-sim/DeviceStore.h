@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QJsonObject>
+#include <QMap>
 #include <QString>
 #include <QVector>
 
@@ -10,7 +11,8 @@
 // The devices the simulated server holds, kept in SQLite (a file, or memory) and mirrored in
 // memory so that the registration rules can look devices up quickly. Changes are made in a
 // batch (beginChanges … commitChanges): the batch is written in one transaction, and if that
-// fails the memory mirror is put back as it was, so memory and file never disagree.
+// fails the memory mirror is put back as it was, so memory and file never disagree. Each held
+// device's compact JSON text is kept beside it, ready for the database and for answers.
 class DeviceStore
 {
 public:
@@ -31,11 +33,15 @@ public:
     // Devices whose DevEUI starts with the prefix (case-insensitive).
     int countWithPrefix(const QString& prefix) const;
     std::optional<QJsonObject> find(const QString& devEui) const;
+    // The compact JSON text of a held device (as compactJsonText writes it), or a null string.
+    QString text(const QString& devEui) const;
+    // The texts of every device, ordered by DevEUI.
+    QStringList texts() const;
     // DevEUI of the device holding this DevAddr, or "".
     QString devAddrOwner(quint32 devAddress) const;
     // Every device, ordered by DevEUI.
     QVector<QJsonObject> all() const;
-    // The DevEUIs, in no particular order.
+    // The DevEUIs, in order.
     QStringList devEuis() const { return m_devices.keys(); }
 
     void beginChanges();
@@ -46,10 +52,16 @@ public:
     bool commitChanges(QString* error);
 
 private:
+    struct Held
+    {
+        QJsonObject device;
+        QString text;
+    };
     struct Undo
     {
-        std::optional<QJsonObject> before;
+        std::optional<Held> before;
     };
+    void hold(const QString& devEui, const QJsonObject& device);
     void index(const QString& devEui, const QJsonObject& device);
     void unindex(const QString& devEui, const QJsonObject& device);
     void remember(const QString& devEui);
@@ -60,7 +72,7 @@ private:
 
     QString m_connectionName;
     QString m_path;
-    QHash<QString, QJsonObject> m_devices;
+    QMap<QString, Held> m_devices; // ordered, as answers list them
     QHash<quint32, QString> m_byDevAddr;
     QHash<QString, Undo> m_undo; // devices changed in the open batch, as they were before
     QHash<QString, QJsonObject> m_pendingAppData;

@@ -121,7 +121,7 @@ ParsedFrame SimRequestHandler::parseFrame(const QByteArray& utf8)
     return frame;
 }
 
-QJsonObject SimRequestHandler::handle(const QJsonObject& request, const QString& cmd, SimSession& session)
+SimReply SimRequestHandler::handle(const QJsonObject& request, const QString& cmd, SimSession& session)
 {
     if (cmd == Cmd::authReq)
         return authorize(request, session);
@@ -233,18 +233,17 @@ QJsonObject SimRequestHandler::manageDevices(const QJsonObject& request, const S
     return answer;
 }
 
-QJsonObject SimRequestHandler::getDevices(const QJsonObject& request) const
+SimReply SimRequestHandler::getDevices(const QJsonObject& request) const
 {
-    QJsonArray devices;
+    QStringList devices;
     const auto select = request.constFind(K::select);
     if (select == request.constEnd()) {
-        for (const QJsonObject& device : m_store.all())
-            devices.append(device);
+        devices = m_store.texts();
     } else {
         const QJsonValue list = select.value().toObject().value(K::devEuiList);
         if (!list.isArray()) {
             QJsonObject answer = reply(Cmd::getDevicesResp, false, V::Error::invalidRequest);
-            answer.insert(K::devicesList, devices);
+            answer.insert(K::devicesList, QJsonArray());
             return answer;
         }
         QSet<QString> listed;
@@ -253,13 +252,13 @@ QJsonObject SimRequestHandler::getDevices(const QJsonObject& request) const
             if (listed.contains(key))
                 continue;
             listed.insert(key);
-            if (const auto device = m_store.find(key))
-                devices.append(*device);
+            const QString text = m_store.text(key);
+            if (!text.isNull())
+                devices.append(text);
         }
     }
-    QJsonObject answer = reply(Cmd::getDevicesResp, true);
-    answer.insert(K::devicesList, devices);
-    return answer;
+    // The store keeps every device's text ready: a long list is copied, not written anew.
+    return SimReply::withArray(reply(Cmd::getDevicesResp, true), K::devicesList, devices);
 }
 
 QJsonObject SimRequestHandler::deleteDevices(const QJsonObject& request, const SimSession& session)
