@@ -178,8 +178,8 @@ QStringList DeviceStore::texts() const
 {
     QStringList texts;
     texts.reserve(m_devices.size());
-    for (const Held& held : m_devices)
-        texts.append(held.text);
+    for (const QString& devEui : ordered())
+        texts.append(m_devices.value(devEui).text);
     return texts;
 }
 
@@ -192,14 +192,31 @@ QVector<QJsonObject> DeviceStore::all() const
 {
     QVector<QJsonObject> devices;
     devices.reserve(m_devices.size());
-    for (const Held& held : m_devices)
-        devices.append(held.device);
+    for (const QString& devEui : ordered())
+        devices.append(m_devices.value(devEui).device);
     return devices;
+}
+
+const QStringList& DeviceStore::ordered() const
+{
+    if (!m_ordered) {
+        QStringList devEuis = m_devices.keys();
+        std::sort(devEuis.begin(), devEuis.end());
+        m_ordered = std::move(devEuis);
+    }
+    return *m_ordered;
 }
 
 void DeviceStore::hold(const QString& devEui, const QJsonObject& device)
 {
-    m_devices.insert(devEui, Held{device, compactJsonText(device)});
+    Held held{device, compactJsonText(device)};
+    const auto it = m_devices.find(devEui);
+    if (it != m_devices.end()) {
+        *it = std::move(held);
+    } else {
+        m_devices.insert(devEui, std::move(held));
+        m_ordered.reset();
+    }
     index(devEui, device);
 }
 
@@ -247,6 +264,7 @@ bool DeviceStore::remove(const QString& devEui)
     remember(key);
     unindex(key, *old);
     m_devices.remove(key);
+    m_ordered.reset();
     m_pendingAppData.remove(key);
     return true;
 }
@@ -258,6 +276,7 @@ void DeviceStore::putAppData(const QString& devEui, const QJsonObject& appData)
 
 void DeviceStore::rollBackMemory()
 {
+    m_ordered.reset();
     for (auto it = m_undo.constBegin(); it != m_undo.constEnd(); ++it) {
         if (const auto current = find(it.key())) {
             unindex(it.key(), *current);

@@ -2,7 +2,6 @@
 
 #include <QHash>
 #include <QJsonObject>
-#include <QMap>
 #include <QString>
 #include <QVector>
 
@@ -41,7 +40,7 @@ public:
     QString devAddrOwner(quint32 devAddress) const;
     // Every device, ordered by DevEUI.
     QVector<QJsonObject> all() const;
-    // The DevEUIs, in order.
+    // The DevEUIs, in no particular order.
     QStringList devEuis() const { return m_devices.keys(); }
 
     void beginChanges();
@@ -62,6 +61,7 @@ private:
         std::optional<Held> before;
     };
     void hold(const QString& devEui, const QJsonObject& device);
+    const QStringList& ordered() const;
     void index(const QString& devEui, const QJsonObject& device);
     void unindex(const QString& devEui, const QJsonObject& device);
     void remember(const QString& devEui);
@@ -72,7 +72,9 @@ private:
 
     QString m_connectionName;
     QString m_path;
-    QMap<QString, Held> m_devices; // ordered, as answers list them
+    QHash<QString, Held> m_devices;
+    // The DevEUIs sorted, as lists are answered; made again after a device came or went.
+    mutable std::optional<QStringList> m_ordered;
     QHash<quint32, QString> m_byDevAddr;
     QHash<QString, Undo> m_undo; // devices changed in the open batch, as they were before
     QHash<QString, QJsonObject> m_pendingAppData;
