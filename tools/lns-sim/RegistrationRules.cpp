@@ -5,6 +5,7 @@
 
 #include <QJsonArray>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -28,6 +29,23 @@ const QStringList& plainSettingsKeys()
 const QStringList& nestedSettingsKeys()
 {
     static const QStringList keys{K::frequencyPlan, K::channelMask, K::position};
+    return keys;
+}
+
+// "channel1En".."channel16En" and "freq4".."freq8", made once: every device is checked against them.
+const QStringList& channelEnKeys()
+{
+    static const QStringList keys = [] {
+        QStringList list;
+        for (int channel = 1; channel <= channelCount; ++channel)
+            list.append(K::channelEn(channel));
+        return list;
+    }();
+    return keys;
+}
+const QStringList& freqKeys()
+{
+    static const QStringList keys{K::freq(4), K::freq(5), K::freq(6), K::freq(7), K::freq(8)};
     return keys;
 }
 
@@ -74,11 +92,8 @@ bool validChannelMask(const QJsonValue& value)
     if (!value.isObject())
         return false;
     const QJsonObject mask = value.toObject();
-    for (int channel = 1; channel <= channelCount; ++channel) {
-        if (!mask.value(K::channelEn(channel)).isBool())
-            return false;
-    }
-    return true;
+    return std::all_of(channelEnKeys().begin(), channelEnKeys().end(),
+                       [&mask](const QString& key) { return mask.value(key).isBool(); });
 }
 
 bool validFrequency(const QJsonValue& value)
@@ -91,11 +106,8 @@ bool validFrequencyPlan(const QJsonValue& value)
     if (!value.isObject())
         return false;
     const QJsonObject plan = value.toObject();
-    for (int channel = 4; channel <= 8; ++channel) {
-        if (presentAndFails(plan, K::freq(channel), validFrequency))
-            return false;
-    }
-    return true;
+    return std::none_of(freqKeys().begin(), freqKeys().end(),
+                        [&plan](const QString& key) { return presentAndFails(plan, key, validFrequency); });
 }
 
 bool validPosition(const QJsonValue& value)
@@ -285,14 +297,18 @@ QString checkSettings(const QJsonObject& device)
 
 QJsonObject settingsOf(const QJsonObject& device)
 {
-    QJsonObject settings;
-    for (const QStringList* keys : {&plainSettingsKeys(), &nestedSettingsKeys()}) {
-        for (const QString& key : *keys) {
-            const auto it = device.constFind(key);
-            if (it != device.constEnd())
-                settings.insert(key, it.value());
-        }
-    }
+    // A copy without the identity and the keys is cheaper than building the object key by key;
+    // only a device with unknown keys is looked through.
+    QJsonObject settings = device;
+    for (const QString& key : {K::devEui, K::otaa, K::abp})
+        settings.remove(key);
+    const int known =
+        static_cast<int>(std::count_if(plainSettingsKeys().begin(), plainSettingsKeys().end(),
+                                       [&](const QString& key) { return settings.contains(key); })) +
+        static_cast<int>(std::count_if(nestedSettingsKeys().begin(), nestedSettingsKeys().end(),
+                                       [&](const QString& key) { return settings.contains(key); }));
+    for (auto it = settings.begin(); known < settings.size() && it != settings.end();)
+        it = isSettingsKey(it.key()) ? it + 1 : settings.erase(it);
     return settings;
 }
 
