@@ -20,6 +20,38 @@ bool execOnStore(const QString& statement, QSqlQuery* query)
     *query = QSqlQuery(QSqlDatabase::database(QSqlDatabase::connectionNames().first(), false));
     return query->exec(statement);
 }
+
+// The answer to a device list as it was written before the store kept texts: one document of
+// the devices, as the store holds them, written by Qt at once.
+QString documentAnswer(const DeviceStore& store, const QStringList& devEuis)
+{
+    QJsonArray devices;
+    for (const QString& devEui : devEuis)
+        devices.append(*store.find(devEui));
+    QJsonObject built{{Protocol::Key::cmd, Protocol::Cmd::getDevicesResp},
+                      {Protocol::Key::status, true},
+                      {Protocol::Key::errString, QString()}};
+    built.insert(Protocol::Key::devicesList, devices);
+    return compactJsonText(built);
+}
+
+// A request handler of a store with one operator logged in.
+class Handling
+{
+public:
+    explicit Handling(DeviceStore& store) : m_log(nullptr), m_handler(m_config, store, m_log) {}
+    SimReply operator()(const QString& text)
+    {
+        const QJsonObject object = QJsonDocument::fromJson(text.toUtf8()).object();
+        return m_handler.handle(object, object.value(Protocol::Key::cmd).toString(), m_session);
+    }
+
+private:
+    SimConfig m_config;
+    FrameLog m_log;
+    SimRequestHandler m_handler;
+    SimSession m_session{1, QStringLiteral("operator"), QStringLiteral("token")};
+};
 } // namespace
 
 // The simulator's device store: what is answered is what is kept, also when a write fails.
@@ -35,17 +67,11 @@ private slots:
 
 void TestLnsSimStore::failedWriteKeepsNothingAndSaysSo()
 {
-    SimConfig config;
     DeviceStore store;
-    FrameLog quiet(nullptr);
     QString error;
     QVERIFY(store.open(QString(), &error));
-    SimRequestHandler handler(config, store, quiet);
-    SimSession session{1, QStringLiteral("operator"), QStringLiteral("token")};
-    const auto handle = [&](const QString& request) {
-        const QJsonObject object = QJsonDocument::fromJson(request.toUtf8()).object();
-        return handler.handle(object, object.value(Protocol::Key::cmd).toString(), session).message;
-    };
+    Handling handling(store);
+    const auto handle = [&](const QString& request) { return handling(request).message; };
     QCOMPARE(statuses(handle(manageRequest(R"({"devEui":"$EUI1",$ABP})"))), Protocol::Status::added);
     const auto first = store.find(eui1);
 
@@ -113,37 +139,27 @@ void TestLnsSimStore::deviceListIsQtsCompactText()
         QVERIFY(store.open(path, &error));
         QSqlQuery query;
         QVERIFY(execOnStore(
-            expandDevices(
-                R"(INSERT INTO devices VALUES ('0000000000000009', '{ "OTAA" : )"
-                R"({"appKey":"$KEY", "appEui":"0102030405060708"},  "devEui":"0000000000000009"}'))"),
+            expandDevices(R"(INSERT INTO devices VALUES ('0000000000000009', '{ "OTAA" : )"
+                          R"({"appKey":"$KEY", "appEui":"0102030405060708"},  "devEui":"0000000000000009", )"
+                          R"("devName":"\u0441\u0447\u0451\u0442\u0447\u0438\u043a \ud83d\ude00\/", )"
+                          R"("position":{"latitude":37.610, "longitude":1E2, "altitude":-0.0}}'))"),
             &query));
     }
     DeviceStore store;
     QVERIFY(store.open(path, &error));
-    SimConfig config;
-    FrameLog quiet(nullptr);
-    SimRequestHandler handler(config, store, quiet);
-    SimSession session{1, QStringLiteral("operator"), QStringLiteral("token")};
-    const auto handle = [&](const QString& text) {
-        const QJsonObject object = QJsonDocument::fromJson(text.toUtf8()).object();
-        return handler.handle(object, object.value(Protocol::Key::cmd).toString(), session);
-    };
-    // A name with escapes and non-ASCII letters, fractions, the largest DevAddr.
+    Handling handle(store);
+    // Names with escapes, control characters, Cyrillic letters and a character beyond 16 bits;
+    // fractions that have no exact binary form, a large whole number, the largest DevAddr.
     const QString registered =
-        R"({"devEui":"$EUI2",$OTAA,$SETTINGS,"devName":"счётчик \"7\"\\\n\t","position":)"
-        R"({"latitude":55.755826,"longitude":-37.6173,"altitude":-12}},)"
-        R"({"devEui":"$EUI1","ABP":{"devAddress":4294967295,"appsKey":"$KEY","nwksKey":"$KEY"}})";
+        R"({"devEui":"$EUI2",$OTAA,"class":"CLASS_C","frequencyPlan":{"freq4":864100000},)"
+        R"("serverAdrEnable":true,"devName":"счётчик \"7\"\\\n\t\u0001\u001f\u007f</>",)"
+        R"("position":{"latitude":0.1,"longitude":-37.61,"altitude":-12}},)"
+        R"({"devEui":"$EUI1","ABP":{"devAddress":4294967295,"appsKey":"$KEY","nwksKey":"$KEY"},)"
+        R"("devName":"🔌 водомер №3","reactionTime":2147483647,"position":{"latitude":-89.99999999999999,)"
+        R"("longitude":179.3,"altitude":2147483647}})";
     QCOMPARE(statuses(handle(manageRequest(registered)).message), QStringLiteral("added added"));
 
-    // As the answer was built before the store kept texts: one document of the devices.
-    QJsonArray devices;
-    for (const QString& devEui : devEuis)
-        devices.append(*store.find(devEui));
-    QJsonObject built{{Protocol::Key::cmd, Protocol::Cmd::getDevicesResp},
-                      {Protocol::Key::status, true},
-                      {Protocol::Key::errString, QString()}};
-    built.insert(Protocol::Key::devicesList, devices);
-    QCOMPARE(handle(request).text, compactJsonText(built));
+    QCOMPARE(handle(request).text, documentAnswer(store, devEuis));
 }
 
 RAVLO_REGISTER_TEST(TestLnsSimStore)
