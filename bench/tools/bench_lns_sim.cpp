@@ -200,8 +200,9 @@ QString databaseOf(int devices)
     return store.count() == devices ? path : QString();
 }
 
-// Every device of a database that the simulator loaded at its start: from the request sent to
-// the whole answer text received (the client's parse of it is not timed, only checked).
+// Every device of a database that the simulator loaded at its start, each time right after one
+// device was renamed: from the request sent to the whole answer text received (the client's
+// parse of it is not timed, only checked).
 void BM_GetAllDevicesOverWebSocket(benchmark::State& state)
 {
     const int devices = static_cast<int>(state.range(0));
@@ -214,14 +215,31 @@ void BM_GetAllDevicesOverWebSocket(benchmark::State& state)
         return;
     }
     const QString request = QStringLiteral("{\"cmd\":\"get_devices_req\"}");
+    static int renames = 0; // the file keeps the names across repetitions
     for (auto _ : state) {
+        state.PauseTiming();
+        const QString rename =
+            QStringLiteral("{\"cmd\":\"manage_devices_req\",\"devices_list\":[{\"devEui\":\"%1\","
+                           "\"devName\":\"renamed %2\"}]}")
+                .arg(devEui(renames % devices))
+                .arg(renames);
+        ++renames;
+        if (!session.exchange(rename).contains(QStringLiteral("\"updated\""))) {
+            state.SkipWithError("rename refused");
+            break;
+        }
+        state.ResumeTiming();
+
         const QString answer = session.exchange(request);
 
         state.PauseTiming();
         state.counters["answer_bytes"] = answer.toUtf8().size();
-        if (QJsonDocument::fromJson(answer.toUtf8()).object().value(K::devicesList).toArray().size() !=
-            devices)
+        const QJsonArray list =
+            QJsonDocument::fromJson(answer.toUtf8()).object().value(K::devicesList).toArray();
+        if (list.size() != devices) {
             state.SkipWithError("no complete answer");
+            break;
+        }
         state.ResumeTiming();
     }
     state.SetItemsProcessed(state.iterations() * devices);

@@ -63,6 +63,7 @@ private slots:
     void unreadableRowsAreSkippedAndKept();
     void deviceListIsQtsCompactText_data();
     void deviceListIsQtsCompactText();
+    void deviceListFollowsEveryChange();
 };
 
 void TestLnsSimStore::failedWriteKeepsNothingAndSaysSo()
@@ -160,6 +161,56 @@ void TestLnsSimStore::deviceListIsQtsCompactText()
     QCOMPARE(statuses(handle(manageRequest(registered)).message), QStringLiteral("added added"));
 
     QCOMPARE(handle(request).text, documentAnswer(store, devEuis));
+}
+
+// The texts in list order are kept between answers: every change, and a write that fails and
+// is taken back, shows in the next answer.
+void TestLnsSimStore::deviceListFollowsEveryChange()
+{
+    QTemporaryDir dir;
+    DeviceStore store;
+    QString error;
+    QVERIFY(store.open(dir.filePath(QStringLiteral("devices.db")), &error));
+    Handling handle(store);
+    const QString getAll = QStringLiteral(R"({"cmd":"get_devices_req"})");
+    const auto names = [&] {
+        const QJsonObject answer = QJsonDocument::fromJson(handle(getAll).text.toUtf8()).object();
+        return statuses(answer, Protocol::Key::devicesList, Protocol::Key::devName);
+    };
+    const auto eui = [](int n) { return QStringLiteral("70B3D5FFFE00000%1").arg(n); };
+
+    QCOMPARE(
+        statuses(
+            handle(manageRequest(R"({"devEui":"$EUI2",$OTAA,$SETTINGS},{"devEui":"$EUI1",$ABP})")).message),
+        QStringLiteral("added added"));
+    QCOMPARE(handle(getAll).text, documentAnswer(store, {eui(1), eui(2)}));
+
+    QCOMPARE(statuses(handle(manageRequest(R"({"devEui":"$EUI1","devName":"renamed"})")).message),
+             Protocol::Status::updated);
+    QCOMPARE(names(), QStringLiteral("renamed meter"));
+    QCOMPARE(handle(getAll).text, documentAnswer(store, {eui(1), eui(2)}));
+
+    QCOMPARE(statuses(handle(manageRequest(R"({"devEui":"$EUI3",$OTAA,"devName":"third"})")).message),
+             Protocol::Status::added);
+    QCOMPARE(names(), QStringLiteral("renamed meter third"));
+    QCOMPARE(handle(getAll).text, documentAnswer(store, {eui(1), eui(2), eui(3)}));
+
+    QCOMPARE(
+        statuses(handle(QStringLiteral(R"({"cmd":"delete_devices_req","devices_list":["%1"]})").arg(eui(2)))
+                     .message,
+                 Protocol::Key::deviceDeleteStatus),
+        Protocol::Status::deleted);
+    QCOMPARE(handle(getAll).text, documentAnswer(store, {eui(1), eui(3)}));
+
+    // A batch that cannot be written: neither the new name nor the new device is answered.
+    QSqlQuery query;
+    QVERIFY(execOnStore(QStringLiteral("DROP TABLE devices"), &query));
+    QCOMPARE(
+        statuses(
+            handle(manageRequest(R"({"devEui":"$EUI3","devName":"lost"},{"devEui":"$EUI4",$OTAA})")).message),
+        QStringLiteral("storageError storageError"));
+    QCOMPARE(names(), QStringLiteral("renamed third"));
+    QCOMPARE(handle(getAll).text, documentAnswer(store, {eui(1), eui(3)}));
 }
 
 RAVLO_REGISTER_TEST(TestLnsSimStore)

@@ -176,11 +176,14 @@ QString DeviceStore::text(const QString& devEui) const
 
 QStringList DeviceStore::texts() const
 {
-    QStringList texts;
-    texts.reserve(m_devices.size());
-    for (const QString& devEui : ordered())
-        texts.append(m_devices.value(devEui).text);
-    return texts;
+    if (!m_orderedTexts) {
+        QStringList texts;
+        texts.reserve(m_devices.size());
+        for (const QString& devEui : ordered())
+            texts.append(m_devices.constFind(devEui)->text);
+        m_orderedTexts = std::move(texts);
+    }
+    return *m_orderedTexts;
 }
 
 QString DeviceStore::devAddrOwner(quint32 devAddress) const
@@ -193,7 +196,7 @@ QVector<QJsonObject> DeviceStore::all() const
     QVector<QJsonObject> devices;
     devices.reserve(m_devices.size());
     for (const QString& devEui : ordered())
-        devices.append(m_devices.value(devEui).device);
+        devices.append(m_devices.constFind(devEui)->device);
     return devices;
 }
 
@@ -210,6 +213,7 @@ const QStringList& DeviceStore::ordered() const
 void DeviceStore::hold(const QString& devEui, const QJsonObject& device)
 {
     Held held{device, compactJsonText(device)};
+    m_orderedTexts.reset();
     const auto it = m_devices.find(devEui);
     if (it != m_devices.end()) {
         *it = std::move(held);
@@ -265,6 +269,7 @@ bool DeviceStore::remove(const QString& devEui)
     unindex(key, *old);
     m_devices.remove(key);
     m_ordered.reset();
+    m_orderedTexts.reset();
     m_pendingAppData.remove(key);
     return true;
 }
@@ -277,6 +282,7 @@ void DeviceStore::putAppData(const QString& devEui, const QJsonObject& appData)
 void DeviceStore::rollBackMemory()
 {
     m_ordered.reset();
+    m_orderedTexts.reset();
     for (auto it = m_undo.constBegin(); it != m_undo.constEnd(); ++it) {
         if (const auto current = find(it.key())) {
             unindex(it.key(), *current);

@@ -73,8 +73,10 @@ private:
     QString m_connectionName;
     QString m_path;
     QHash<QString, Held> m_devices;
-    // The DevEUIs sorted, as lists are answered; made again after a device came or went.
+    // The DevEUIs sorted, as lists are answered, made again after a device came or went; and
+    // the texts in that order, made again after any change.
     mutable std::optional<QStringList> m_ordered;
+    mutable std::optional<QStringList> m_orderedTexts;
     QHash<quint32, QString> m_byDevAddr;
     QHash<QString, Undo> m_undo; // devices changed in the open batch, as they were before
     QHash<QString, QJsonObject> m_pendingAppData;
