@@ -1,8 +1,8 @@
 #include "app/CLeftPanel.h"
 
-#include "downlink/SendDataDialog.h"
-#include "intake/CScanerSettings.h"
-#include "server/CServerSettingsWidget.h"
+#include "downlink/widgets/SendDataDialog.h"
+#include "intake/widgets/CScanerSettings.h"
+#include "server/widgets/CServerSettingsWidget.h"
 
 #include <QLabel>
 #include <QPushButton>

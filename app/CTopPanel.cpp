@@ -1,8 +1,8 @@
 #include "app/CTopPanel.h"
 
-#include "app/CSettings.h"
-#include "app/WidgetHelpers.h"
 #include "downlink/DataSender.h"
+#include "foundation/CSettings.h"
+#include "foundation/widgets/WidgetHelpers.h"
 #include "intake/ScannedDevices.h"
 
 #include <QComboBox>

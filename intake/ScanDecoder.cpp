@@ -1,6 +1,6 @@
 #include "intake/ScanDecoder.h"
 
-#include "app/DebugLog.h"
+#include "foundation/DebugLog.h"
 #include "server/Protocol.h"
 
 #include <QStringList>

@@ -1,7 +1,8 @@
 #include "server/CMessageParser.h"
 
-#include "app/DebugLog.h"
+#include "foundation/DebugLog.h"
 #include "server/CServerClient.h"
+#include "server/FrequencyPlans.h"
 #include "server/JsonText.h"
 #include "server/Protocol.h"
 
@@ -47,17 +48,35 @@ bool parseObject(const QString& msg, QJsonObject& object)
     return true;
 }
 
-struct PlanFrequencies
-{
-    const char* name;
-    qint32 freqs[5];
-    qint32 freqRx2;
-};
+// The rules for leaving a number out of a "manage_devices_req": a device record holds -1 in
+// a field the operator did not choose (and a coordinate -1.0), and the server keeps its own
+// value for a key that is missing.
 
-const PlanFrequencies knownPlans[] = {
-    {"RU868", {864100000, 864300000, 864500000, 864700000, 864900000}, 869100000},
-    {"EU868", {867100000, 867300000, 867500000, 867700000, 867900000}, 869525000},
-};
+// Class C reaction time, frequencies, preferred data rate and power: any negative value is unset.
+bool isChosenNumber(qint32 value)
+{
+    return value >= 0;
+}
+// RX window, delays, RX2 data rate and altitude: exactly -1 is unset.
+bool isNotMinusOne(qint32 value)
+{
+    return value != -1;
+}
+// The downlink-queue flag of class C goes only with a positive gate.
+bool isGateOpen(qint32 classCGate)
+{
+    return classCGate > 0;
+}
+// A DevAddr of 0 is no address.
+bool isAssignedAddress(quint32 devAddress)
+{
+    return devAddress != 0;
+}
+// -1.0 (within a relative tolerance) is an unset coordinate.
+bool isChosenCoordinate(double value)
+{
+    return !isUnsetCoordinate(value);
+}
 } // namespace
 
 CMessageParser* CMessageParser::instance(QObject* parent)
@@ -71,6 +90,13 @@ CMessageParser* CMessageParser::instance(QObject* parent)
 }
 
 CMessageParser::CMessageParser(QObject* parent) : QObject(parent) {}
+
+void CMessageParser::connectClientToParser()
+{
+    QObject::connect(CServerClient::instance(), &QWebSocket::textMessageReceived, instance(),
+                     &CMessageParser::processReceivedMessage,
+                     Qt::ConnectionType(Qt::QueuedConnection | Qt::UniqueConnection));
+}
 
 // ---- request texts -------------------------------------------------------------------------
 
@@ -132,20 +158,20 @@ bool CMessageParser::formDeviceJson(const LoRaDevice& regDevInfo, QJsonArray& ou
         device.insert(Protocol::Key::devClass, regDevInfo.devClass);
 
     if (withClassCAndMask) {
-        if (regDevInfo.reactionTime >= 0)
+        if (isChosenNumber(regDevInfo.reactionTime))
             device.insert(Protocol::Key::reactionTime, regDevInfo.reactionTime);
-        if (regDevInfo.classCGate > 0)
+        if (isGateOpen(regDevInfo.classCGate))
             device.insert(Protocol::Key::useDownlinkQueueClassC, regDevInfo.useDownlinkQueueClassC);
     }
 
     QJsonObject plan;
     for (int channel = 4; channel <= 8; ++channel) {
-        if (regDevInfo.freq(channel) >= 0)
+        if (isChosenNumber(regDevInfo.freq(channel)))
             plan.insert(Protocol::Key::freq(channel), regDevInfo.freq(channel));
     }
     if (!plan.isEmpty() || neither)
         device.insert(Protocol::Key::frequencyPlan, plan);
-    if (regDevInfo.freqRx2 >= 0)
+    if (isChosenNumber(regDevInfo.freqRx2))
         device.insert(Protocol::Key::freqRx2, regDevInfo.freqRx2);
 
     if (withClassCAndMask) {
@@ -155,25 +181,25 @@ bool CMessageParser::formDeviceJson(const LoRaDevice& regDevInfo, QJsonArray& ou
         device.insert(Protocol::Key::channelMask, mask);
     }
 
-    if (regDevInfo.preferDr > -1)
+    if (isChosenNumber(regDevInfo.preferDr))
         device.insert(Protocol::Key::preferDr, regDevInfo.preferDr);
-    if (regDevInfo.preferPower > -1)
+    if (isChosenNumber(regDevInfo.preferPower))
         device.insert(Protocol::Key::preferPower, regDevInfo.preferPower);
-    if (regDevInfo.rxWindow != -1)
+    if (isNotMinusOne(regDevInfo.rxWindow))
         device.insert(Protocol::Key::rxWindow, regDevInfo.rxWindow);
-    if (regDevInfo.delayRx1 != -1)
+    if (isNotMinusOne(regDevInfo.delayRx1))
         device.insert(Protocol::Key::delayRx1, regDevInfo.delayRx1);
-    if (regDevInfo.drRx2 != -1)
+    if (isNotMinusOne(regDevInfo.drRx2))
         device.insert(Protocol::Key::drRx2, regDevInfo.drRx2);
-    if (regDevInfo.delayJoin1 != -1)
+    if (isNotMinusOne(regDevInfo.delayJoin1))
         device.insert(Protocol::Key::delayJoin1, regDevInfo.delayJoin1);
 
     QJsonObject position;
-    if (!isUnsetCoordinate(regDevInfo.longitude))
+    if (isChosenCoordinate(regDevInfo.longitude))
         position.insert(Protocol::Key::longitude, regDevInfo.longitude);
-    if (!isUnsetCoordinate(regDevInfo.latitude))
+    if (isChosenCoordinate(regDevInfo.latitude))
         position.insert(Protocol::Key::latitude, regDevInfo.latitude);
-    if (regDevInfo.altitude != -1)
+    if (isNotMinusOne(regDevInfo.altitude))
         position.insert(Protocol::Key::altitude, regDevInfo.altitude);
     if (!position.isEmpty())
         device.insert(Protocol::Key::position, position);
@@ -181,7 +207,7 @@ bool CMessageParser::formDeviceJson(const LoRaDevice& regDevInfo, QJsonArray& ou
     if (withAbp) {
         QJsonObject abp;
         // The DevAddr travels as the whole unsigned number (qint64 keeps values above 2^31 exact).
-        if (regDevInfo.devAddress != 0)
+        if (isAssignedAddress(regDevInfo.devAddress))
             abp.insert(Protocol::Key::devAddress, qint64(regDevInfo.devAddress));
         if (!regDevInfo.appsKey.isEmpty())
             abp.insert(Protocol::Key::appsKey, regDevInfo.appsKey);
@@ -485,14 +511,8 @@ quint32 CMessageParser::devAddressFromJson(const QJsonValue& value)
 
 QString CMessageParser::frequencyPlanName(const LoRaDevice& device)
 {
-    for (const PlanFrequencies& plan : knownPlans) {
-        bool same = device.freqRx2 == plan.freqRx2;
-        for (int i = 0; i < 5 && same; ++i)
-            same = device.freq(4 + i) == plan.freqs[i];
-        if (same)
-            return QString::fromLatin1(plan.name);
-    }
-    return QStringLiteral("custom");
+    return FrequencyPlans::nameOf({device.freq4, device.freq5, device.freq6, device.freq7, device.freq8},
+                                  device.freqRx2);
 }
 
 LoRaDevice CMessageParser::deviceFromServerObject(const QJsonObject& element)

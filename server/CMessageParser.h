@@ -16,6 +16,9 @@ class CMessageParser : public QObject
     Q_OBJECT
 public:
     static CMessageParser* instance(QObject* parent = nullptr);
+    // Hands every text frame the client receives to the parser, on a later pass of the event
+    // loop. Connects once however often it is called.
+    static void connectClientToParser();
 
     static QString authRequest(const QString& login, const QString& password);
     static QString serverInfoRequest();
@@ -27,7 +30,8 @@ public:
 
     // One device object of a "get_devices_resp", read into a fresh record.
     static LoRaDevice deviceFromServerObject(const QJsonObject& element);
-    // "RU868", "EU868" or "custom" from the device's extra channels 4..8 and RX2 frequency.
+    // The named plan (RU868, EU868, KZ868) whose extra channels 4..8 and RX2 frequency the
+    // device has, or "custom".
     static QString frequencyPlanName(const LoRaDevice& device);
     // The unsigned 32-bit DevAddr of a "devAddress" number; 0 for anything that is not one.
     static quint32 devAddressFromJson(const QJsonValue& value);

@@ -1,11 +1,11 @@
-#include "app/AppStartup.h"
 #include "app/CMainWindow.h"
-#include "app/CSettings.h"
 #include "app/CTopPanel.h"
 #include "common/LoopbackServer.h"
 #include "common/TestRegistry.h"
-#include "downlink/SendDataDialog.h"
+#include "downlink/widgets/SendDataDialog.h"
+#include "foundation/CSettings.h"
 #include "intake/ScannedDevices.h"
+#include "server/CMessageParser.h"
 #include "server/Protocol.h"
 
 #include <QComboBox>
@@ -41,7 +41,7 @@ void TestMainWindow::operatorLogsInAndRemovesAddedDevices()
     LoopbackServer server;
     server.setCredentials(QStringLiteral("operator"), QStringLiteral("p@ss word"));
     server.setServerInfo(true, 3, 4);
-    AppStartup::connectClientToParser();
+    CMessageParser::connectClientToParser();
     CMainWindow window;
     window.show();
 

@@ -1,6 +1,6 @@
 #include "common/TestRegistry.h"
-#include "intake/CScanerSettings.h"
 #include "intake/ScanDecoder.h"
+#include "intake/widgets/CScanerSettings.h"
 
 #include <QPushButton>
 #include <QtTest>

@@ -144,6 +144,8 @@ private slots:
     void frames_data();
     void frames();
     void frequencyPlanNaming();
+    void keyRules_data();
+    void keyRules();
 };
 
 void TestParser::deviceObject_data()
@@ -313,6 +315,73 @@ void TestParser::frequencyPlanNaming()
              QStringLiteral("EU868"));
     QCOMPARE(plan(QString(ru).replace("869100000", "869525000")), QStringLiteral("custom")); // RX2 counts too
     QCOMPARE(plan(R"("frequencyPlan":{},"freqRx2":869100000)"), QString()); // no plan, no name
+    // KZ868 shares EU868's channels; its RX2 frequency tells them apart.
+    QCOMPARE(plan(QString(ru).replace("864", "867").replace("869100000", "867500000")),
+             QStringLiteral("KZ868"));
+}
+
+// Each rule that leaves a number out of the device object, at the values either side of it.
+void TestParser::keyRules_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("sent");
+    struct Rule
+    {
+        const char* field;
+        const char* path;
+        QVector<QPair<double, bool>> cases;
+    };
+    const QVector<QPair<double, bool>> chosenNumber{{-2, false}, {-1, false}, {0, true}};
+    const QVector<QPair<double, bool>> notMinusOne{{-2, true}, {-1, false}, {0, true}};
+    const Rule rules[] = {
+        {"reactionTime", "reactionTime", chosenNumber},
+        {"freq4", "frequencyPlan/freq4", chosenNumber},
+        {"freq8", "frequencyPlan/freq8", chosenNumber},
+        {"freqRx2", "freqRx2", chosenNumber},
+        {"preferDr", "preferDr", chosenNumber},
+        {"preferPower", "preferPower", chosenNumber},
+        {"rxWindow", "rxWindow", notMinusOne},
+        {"delayRx1", "delayRx1", notMinusOne},
+        {"drRx2", "drRx2", notMinusOne},
+        {"delayJoin1", "delayJoin1", notMinusOne},
+        {"altitude", "position/altitude", notMinusOne},
+        {"classCGate", "useDownlinkQueueClassC", {{0, false}, {1, true}}},
+        {"devAddress", "ABP/devAddress", {{0, false}, {1, true}}},
+        {"latitude", "position/latitude", {{-1.0, false}, {-1.0 + 1e-13, false}, {-0.99, true}}},
+        {"longitude", "position/longitude", {{-1.0, false}, {0, true}}},
+    };
+    for (const Rule& rule : rules) {
+        for (const auto& c : rule.cases)
+            QTest::addRow("%s=%g", rule.field, c.first) << rule.field << c.first << rule.path << c.second;
+    }
+}
+
+void TestParser::keyRules()
+{
+    QFETCH(QString, field);
+    QFETCH(double, value);
+    QFETCH(QString, path);
+    QFETCH(bool, sent);
+    LoRaDevice d = chosenDevice();
+    d.hasAbp = d.hasOtaa = false; // a first registration: every group of keys is eligible
+    QHash<QString, qint32*> numbers{
+        {"reactionTime", &d.reactionTime}, {"freq4", &d.freq4},       {"freq8", &d.freq8},
+        {"freqRx2", &d.freqRx2},           {"preferDr", &d.preferDr}, {"preferPower", &d.preferPower},
+        {"rxWindow", &d.rxWindow},         {"delayRx1", &d.delayRx1}, {"drRx2", &d.drRx2},
+        {"delayJoin1", &d.delayJoin1},     {"altitude", &d.altitude}, {"classCGate", &d.classCGate}};
+    if (numbers.contains(field))
+        *numbers.value(field) = qint32(value);
+    else if (field == "devAddress")
+        d.devAddress = quint32(value);
+    else
+        (field == "latitude" ? d.latitude : d.longitude) = value;
+    QJsonObject object = json(deviceText(d));
+    const QStringList keys = path.split('/');
+    for (int i = 0; i + 1 < keys.size(); ++i)
+        object = object.value(keys.at(i)).toObject();
+    QCOMPARE(object.contains(keys.last()), sent);
 }
 
 RAVLO_REGISTER_TEST(TestParser)
