@@ -529,4 +529,47 @@
         <translation>No connection to the server: the data was not sent.</translation>
     </message>
 </context>
+<context>
+    <name>Tr005Code</name>
+    <message>
+        <source>Код LoRaWAN (LW:) должен быть одной строкой</source>
+        <translation>A LoRaWAN code (LW:) must be a single line</translation>
+    </message>
+    <message>
+        <source>В коде LoRaWAN (LW:) не хватает полей: %1 вместо не менее 5</source>
+        <translation>The LoRaWAN code (LW:) lacks fields: %1 instead of at least 5</translation>
+    </message>
+    <message>
+        <source>Неизвестная версия кода LoRaWAN: «%1» (ожидается D0)</source>
+        <translation>Unknown LoRaWAN code version: &quot;%1&quot; (D0 expected)</translation>
+    </message>
+    <message>
+        <source>JoinEUI в коде LoRaWAN должен состоять из 16 шестнадцатеричных цифр: «%1»</source>
+        <translation>The JoinEUI of a LoRaWAN code must be 16 hexadecimal digits: &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>DevEUI в коде LoRaWAN должен состоять из 16 шестнадцатеричных цифр: «%1»</source>
+        <translation>The DevEUI of a LoRaWAN code must be 16 hexadecimal digits: &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>ProfileID в коде LoRaWAN должен состоять из 8 шестнадцатеричных цифр: «%1»</source>
+        <translation>The ProfileID of a LoRaWAN code must be 8 hexadecimal digits: &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>В коде LoRaWAN есть пустое поле</source>
+        <translation>The LoRaWAN code has an empty field</translation>
+    </message>
+    <message>
+        <source>Поле %1 повторяется в коде LoRaWAN</source>
+        <translation>Field %1 appears twice in the LoRaWAN code</translation>
+    </message>
+    <message>
+        <source>Контрольная сумма кода LoRaWAN должна быть последним полем из 4 шестнадцатеричных цифр: «%1»</source>
+        <translation>The checksum of a LoRaWAN code must be the last field, 4 hexadecimal digits: &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>Контрольная сумма кода LoRaWAN не совпадает: «%1» — код считан с ошибкой</source>
+        <translation>The checksum of the LoRaWAN code does not match: &quot;%1&quot; — the code was misread</translation>
+    </message>
+</context>
 </TS>
