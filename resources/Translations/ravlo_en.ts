@@ -407,6 +407,26 @@
         <source>&amp;Обновить</source>
         <translation>&amp;Refresh</translation>
     </message>
+    <message>
+        <source>Загрузить файл ключей…</source>
+        <translation>Load key file…</translation>
+    </message>
+    <message>
+        <source>Выберите файл ключей</source>
+        <translation>Choose the key file</translation>
+    </message>
+    <message>
+        <source>Файлы CSV (*.csv);;Все файлы (*)</source>
+        <translation>CSV files (*.csv);;All files (*)</translation>
+    </message>
+    <message>
+        <source>Файл ключей не загружен</source>
+        <translation>No key file loaded</translation>
+    </message>
+    <message>
+        <source>Файл ключей: %1 (устройств: %2)</source>
+        <translation>Key file: %1 (%2 devices)</translation>
+    </message>
 </context>
 <context>
     <name>CServerSettingsWidget</name>
@@ -497,6 +517,29 @@
     <message>
         <source>Действие</source>
         <translation>Action</translation>
+    </message>
+</context>
+<context>
+    <name>KeyFile</name>
+    <message>
+        <source>Не удалось открыть файл ключей: %1</source>
+        <translation>The key file could not be opened: %1</translation>
+    </message>
+    <message>
+        <source>Файл ключей слишком велик (больше %1 МБ)</source>
+        <translation>The key file is too large (over %1 MB)</translation>
+    </message>
+    <message>
+        <source>В файле нет ни одной строки с DevEUI и ключами (AppKey или AppSKey и NwkSKey)</source>
+        <translation>The file has no line with a DevEUI and keys (AppKey, or AppSKey and NwkSKey)</translation>
+    </message>
+    <message>
+        <source>Ключи взяты из файла ключей</source>
+        <translation>Keys from the key file</translation>
+    </message>
+    <message>
+        <source>В файле ключей нет ключей для этого DevEUI</source>
+        <translation>No keys for this DevEUI in the key file</translation>
     </message>
 </context>
 <context>
