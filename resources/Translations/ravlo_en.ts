@@ -494,6 +494,17 @@
     </message>
 </context>
 <context>
+    <name>CommissioningJournal</name>
+    <message>
+        <source>Журнал не записан (%1): %2</source>
+        <translation>The journal was not written (%1): %2</translation>
+    </message>
+    <message>
+        <source>Не удалось прочитать журнал %1: %2</source>
+        <translation>The journal %1 could not be read: %2</translation>
+    </message>
+</context>
+<context>
     <name>DetailsButtonDelegate</name>
     <message>
         <source>Удалить</source>
@@ -517,6 +528,96 @@
     <message>
         <source>Действие</source>
         <translation>Action</translation>
+    </message>
+</context>
+<context>
+    <name>JournalModel</name>
+    <message>
+        <source>Время</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>Сервер</source>
+        <translation>Server</translation>
+    </message>
+    <message>
+        <source>Пользователь</source>
+        <translation>User</translation>
+    </message>
+    <message>
+        <source>Действие</source>
+        <translation>Action</translation>
+    </message>
+    <message>
+        <source>Имя устройства</source>
+        <translation>Device name</translation>
+    </message>
+    <message>
+        <source>Статус</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>регистрация</source>
+        <translation>registration</translation>
+    </message>
+    <message>
+        <source>удаление</source>
+        <translation>deletion</translation>
+    </message>
+</context>
+<context>
+    <name>JournalView</name>
+    <message>
+        <source>Журнал</source>
+        <translation>Journal</translation>
+    </message>
+    <message>
+        <source>часть DevEUI</source>
+        <translation>part of the DevEUI</translation>
+    </message>
+    <message>
+        <source>Статус:</source>
+        <translation>Status:</translation>
+    </message>
+    <message>
+        <source>Выгрузить дни с</source>
+        <translation>Export the days from</translation>
+    </message>
+    <message>
+        <source>по</source>
+        <translation>to</translation>
+    </message>
+    <message>
+        <source>Экспорт в CSV…</source>
+        <translation>Export to CSV…</translation>
+    </message>
+    <message>
+        <source>Нечитаемых строк в журнале пропущено: %1</source>
+        <translation>Unreadable journal lines skipped: %1</translation>
+    </message>
+    <message>
+        <source>все</source>
+        <translation>all</translation>
+    </message>
+    <message>
+        <source>Сохранить журнал</source>
+        <translation>Save the journal</translation>
+    </message>
+    <message>
+        <source>Файлы CSV (*.csv)</source>
+        <translation>CSV files (*.csv)</translation>
+    </message>
+    <message>
+        <source>Первый день выгрузки позже последнего</source>
+        <translation>The first day of the export is after the last one</translation>
+    </message>
+    <message>
+        <source>Не удалось сохранить %1: %2</source>
+        <translation>Could not save %1: %2</translation>
+    </message>
+    <message>
+        <source>Выгружено строк: %1 в %2</source>
+        <translation>Lines exported: %1 to %2</translation>
     </message>
 </context>
 <context>
