@@ -76,8 +76,6 @@ class TestJournal : public QObject
 {
     Q_OBJECT
 private slots:
-    void quotesFieldsAsRfc4180_data();
-    void quotesFieldsAsRfc4180();
     void linesSurviveARestart();
     void fileIsPrivate_data();
     void fileIsPrivate();
@@ -88,29 +86,6 @@ private slots:
     void exportOfDaysReadsBackWithPython();
     void modelShowsNewestFirstAndFilters();
 };
-
-void TestJournal::quotesFieldsAsRfc4180_data()
-{
-    QTest::addColumn<QStringList>("fields");
-    QTest::addColumn<QByteArray>("line");
-    QTest::newRow("plain") << QStringList{"a", "", "b c"} << QByteArray("a,,b c\r\n");
-    QTest::newRow("comma") << QStringList{"a,b", "c"} << QByteArray("\"a,b\",c\r\n");
-    QTest::newRow("quotes doubled") << QStringList{"say \"hi\""} << QByteArray("\"say \"\"hi\"\"\"\r\n");
-    QTest::newRow("line ends inside")
-        << QStringList{"a\r\nb", "c\nd"} << QByteArray("\"a\r\nb\",\"c\nd\"\r\n");
-    QTest::newRow("UTF-8") << QStringList{"счётчик"} << QString("счётчик\r\n").toUtf8();
-}
-
-void TestJournal::quotesFieldsAsRfc4180()
-{
-    QFETCH(QStringList, fields);
-    QFETCH(QByteArray, line);
-    QCOMPARE(JournalCsv::encodeRecord(fields), line);
-    // Read back, also with LF line ends and after a second record.
-    const JournalCsv::Parsed parsed = JournalCsv::parse(line + line.left(line.size() - 2) + "\n");
-    QCOMPARE(parsed.records, (QVector<QStringList>{fields, fields}));
-    QCOMPARE(parsed.completeBytes, qint64(2 * line.size() - 1));
-}
 
 void TestJournal::linesSurviveARestart()
 {
