@@ -35,6 +35,8 @@ CLeftPanel::CLeftPanel(QWidget* parent) : QWidget(parent)
 
     connect(m_scanner, &CScanerSettings::newDeviceInfo, this, &CLeftPanel::newDeviceInfo);
     connect(m_scanner, &CScanerSettings::newSN, this, &CLeftPanel::newSN);
+    connect(m_scanner, &CScanerSettings::scanUnreadable, this, &CLeftPanel::scanUnreadable);
+    connect(m_scanner, &CScanerSettings::keySourceNote, this, &CLeftPanel::keySourceNote);
     connect(sendDataButton, &QPushButton::clicked, this, &CLeftPanel::showSendDataDialog);
 }
 

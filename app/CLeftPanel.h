@@ -21,6 +21,9 @@ signals:
     void newDeviceInfo(LoRaDevice device);
     void newDevicesList(QVector<LoRaDevice> devices);
     void newSN(QString sn);
+    // Forwarded from the scanner panel.
+    void scanUnreadable(QString reason);
+    void keySourceNote(QString note, bool fromKeyFile);
 
 private:
     void showSendDataDialog();

@@ -28,7 +28,8 @@ const QStringList& keyNames()
                                       QStringLiteral("requestsFileName"),
                                       QStringLiteral("responsesFileName"),
                                       QStringLiteral("lastSendEui"),
-                                      QStringLiteral("wsProtocol")};
+                                      QStringLiteral("wsProtocol"),
+                                      QStringLiteral("keyFileName")};
     return names;
 }
 

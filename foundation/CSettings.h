@@ -23,7 +23,8 @@ public:
         requestsFileName,
         responsesFileName,
         lastSendEui,
-        wsProtocol
+        wsProtocol,
+        keyFileName // the device maker's key file, loaded again at start-up
     };
     Q_ENUM(ESettings)
 

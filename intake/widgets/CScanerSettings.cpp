@@ -1,10 +1,13 @@
 #include "intake/widgets/CScanerSettings.h"
 
+#include "foundation/CSettings.h"
 #include "foundation/DebugLog.h"
 #include "foundation/widgets/WidgetHelpers.h"
 #include "intake/ScanDecoder.h"
 
 #include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMetaEnum>
 #include <QPixmap>
@@ -58,6 +61,14 @@ CScanerSettings::CScanerSettings(QWidget* parent, FirstRefresh firstRefresh) : Q
     m_refreshButton->setObjectName(QStringLiteral("scannerRefreshButton"));
     m_refreshButton->setFixedWidth(75);
     mainLayout->addWidget(m_refreshButton);
+
+    m_keyFileButton = new QPushButton(tr("Загрузить файл ключей…"), this);
+    m_keyFileButton->setObjectName(QStringLiteral("scannerKeyFileButton"));
+    mainLayout->addWidget(m_keyFileButton);
+    m_keyFileLabel = new QLabel(this);
+    m_keyFileLabel->setObjectName(QStringLiteral("scannerKeyFileLabel"));
+    m_keyFileLabel->setWordWrap(true);
+    mainLayout->addWidget(m_keyFileLabel);
     mainLayout->addStretch(5);
 
     m_quietTimer = new QTimer(this);
@@ -68,7 +79,9 @@ CScanerSettings::CScanerSettings(QWidget* parent, FirstRefresh firstRefresh) : Q
     showIcon(warningIcon);
     connect(m_refreshButton, &QPushButton::clicked, this, &CScanerSettings::refreshPorts);
     connect(m_portBox, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &CScanerSettings::initPort);
+    connect(m_keyFileButton, &QPushButton::clicked, this, &CScanerSettings::chooseKeyFile);
 
+    loadRememberedKeyFile();
     if (firstRefresh == FirstRefresh::now)
         refreshPorts();
 }
@@ -175,15 +188,87 @@ void CScanerSettings::decodePendingScan()
         DEBUG_LOG << "Считали штрих код";
         return;
     }
+    if (result.isUnreadable()) {
+        DEBUG_LOG << "код считан с ошибкой:" << result.unreadableReason;
+        emit scanUnreadable(result.unreadableReason);
+        return;
+    }
+    emitDevice(result.device);
+}
 
-    const LoRaDevice& device = result.device;
-    DEBUG_LOG << "devInfo.isValid()" << (device.hasOtaaCredentials() ? "true" : "false");
-    emit newDeviceInfo(device);
+void CScanerSettings::emitDevice(const LoRaDevice& scanned)
+{
+    LoRaDevice completed = scanned;
+    const KeyFile::Completion completion = m_keyFile.complete(completed);
+    DEBUG_LOG << "devInfo.isValid()" << (completed.hasOtaaCredentials() ? "true" : "false");
+    emit newDeviceInfo(completed);
+    if (completion != KeyFile::Completion::notApplied) {
+        const QString note = KeyFile::completionText(completion);
+        DEBUG_LOG << note;
+        emit keySourceNote(note, completion == KeyFile::Completion::fromKeyFile);
+    }
+    // The scanned record only: keys taken from the key file never reach the log.
+    const LoRaDevice& device = scanned;
     DEBUG_LOG << QStringLiteral(
                      "DevEUI: %1\nAppEui: %2\nAppKey: %3\nDevAddress: %4\nAppSKey: %5\nNwkSKey: %6")
                      .arg(device.devEui, device.appEui, device.appKey,
                           QString::number(device.devAddress, 16).toUpper(), device.appsKey, device.nwksKey);
     DEBUG_LOG << "Считал";
+}
+
+QString CScanerSettings::askKeyFileName()
+{
+    return QFileDialog::getOpenFileName(this, tr("Выберите файл ключей"), m_keyFilePath,
+                                        tr("Файлы CSV (*.csv);;Все файлы (*)"));
+}
+
+void CScanerSettings::chooseKeyFile()
+{
+    const QString path = askKeyFileName();
+    if (!path.isEmpty())
+        loadKeyFile(path);
+}
+
+bool CScanerSettings::loadKeyFile(const QString& path)
+{
+    const QString absolutePath = QFileInfo(path).absoluteFilePath();
+    if (!applyKeyFile(absolutePath))
+        return false;
+    CSettings::writeValue(CSettings::keyFileName, absolutePath);
+    return true;
+}
+
+void CScanerSettings::loadRememberedKeyFile()
+{
+    const QString path = CSettings::readValue(CSettings::keyFileName).toString();
+    if (path.isEmpty())
+        showKeyFileState(QString());
+    else
+        applyKeyFile(path);
+}
+
+bool CScanerSettings::applyKeyFile(const QString& path)
+{
+    const KeyFile::LoadResult result = m_keyFile.load(path);
+    if (!result.ok()) {
+        showKeyFileState(QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), result.error));
+        return false;
+    }
+    m_keyFilePath = path;
+    showKeyFileState(QString());
+    return true;
+}
+
+void CScanerSettings::showKeyFileState(const QString& error)
+{
+    const QString state = m_keyFilePath.isEmpty() ? tr("Файл ключей не загружен")
+                                                  : tr("Файл ключей: %1 (устройств: %2)")
+                                                        .arg(QFileInfo(m_keyFilePath).fileName())
+                                                        .arg(m_keyFile.size());
+    m_keyFileLabel->setText(error.isEmpty() ? state : error + QLatin1Char('\n') + state);
+    m_keyFileLabel->setStyleSheet(error.isEmpty() ? QStringLiteral("color: rgb(0,0,0)")
+                                                  : QStringLiteral("color: rgb(255,0,0)"));
+    m_keyFileLabel->setToolTip(m_keyFilePath);
 }
 
 void CScanerSettings::onPortError(QSerialPort* port, QSerialPort::SerialPortError error)

@@ -407,6 +407,26 @@
         <source>&amp;Обновить</source>
         <translation>&amp;Refresh</translation>
     </message>
+    <message>
+        <source>Загрузить файл ключей…</source>
+        <translation>Load key file…</translation>
+    </message>
+    <message>
+        <source>Выберите файл ключей</source>
+        <translation>Choose the key file</translation>
+    </message>
+    <message>
+        <source>Файлы CSV (*.csv);;Все файлы (*)</source>
+        <translation>CSV files (*.csv);;All files (*)</translation>
+    </message>
+    <message>
+        <source>Файл ключей не загружен</source>
+        <translation>No key file loaded</translation>
+    </message>
+    <message>
+        <source>Файл ключей: %1 (устройств: %2)</source>
+        <translation>Key file: %1 (%2 devices)</translation>
+    </message>
 </context>
 <context>
     <name>CServerSettingsWidget</name>
@@ -474,6 +494,17 @@
     </message>
 </context>
 <context>
+    <name>CommissioningJournal</name>
+    <message>
+        <source>Журнал не записан (%1): %2</source>
+        <translation>The journal was not written (%1): %2</translation>
+    </message>
+    <message>
+        <source>Не удалось прочитать журнал %1: %2</source>
+        <translation>The journal %1 could not be read: %2</translation>
+    </message>
+</context>
+<context>
     <name>DetailsButtonDelegate</name>
     <message>
         <source>Удалить</source>
@@ -497,6 +528,119 @@
     <message>
         <source>Действие</source>
         <translation>Action</translation>
+    </message>
+</context>
+<context>
+    <name>JournalModel</name>
+    <message>
+        <source>Время</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>Сервер</source>
+        <translation>Server</translation>
+    </message>
+    <message>
+        <source>Пользователь</source>
+        <translation>User</translation>
+    </message>
+    <message>
+        <source>Действие</source>
+        <translation>Action</translation>
+    </message>
+    <message>
+        <source>Имя устройства</source>
+        <translation>Device name</translation>
+    </message>
+    <message>
+        <source>Статус</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>регистрация</source>
+        <translation>registration</translation>
+    </message>
+    <message>
+        <source>удаление</source>
+        <translation>deletion</translation>
+    </message>
+</context>
+<context>
+    <name>JournalView</name>
+    <message>
+        <source>Журнал</source>
+        <translation>Journal</translation>
+    </message>
+    <message>
+        <source>часть DevEUI</source>
+        <translation>part of the DevEUI</translation>
+    </message>
+    <message>
+        <source>Статус:</source>
+        <translation>Status:</translation>
+    </message>
+    <message>
+        <source>Выгрузить дни с</source>
+        <translation>Export the days from</translation>
+    </message>
+    <message>
+        <source>по</source>
+        <translation>to</translation>
+    </message>
+    <message>
+        <source>Экспорт в CSV…</source>
+        <translation>Export to CSV…</translation>
+    </message>
+    <message>
+        <source>Нечитаемых строк в журнале пропущено: %1</source>
+        <translation>Unreadable journal lines skipped: %1</translation>
+    </message>
+    <message>
+        <source>все</source>
+        <translation>all</translation>
+    </message>
+    <message>
+        <source>Сохранить журнал</source>
+        <translation>Save the journal</translation>
+    </message>
+    <message>
+        <source>Файлы CSV (*.csv)</source>
+        <translation>CSV files (*.csv)</translation>
+    </message>
+    <message>
+        <source>Первый день выгрузки позже последнего</source>
+        <translation>The first day of the export is after the last one</translation>
+    </message>
+    <message>
+        <source>Не удалось сохранить %1: %2</source>
+        <translation>Could not save %1: %2</translation>
+    </message>
+    <message>
+        <source>Выгружено строк: %1 в %2</source>
+        <translation>Lines exported: %1 to %2</translation>
+    </message>
+</context>
+<context>
+    <name>KeyFile</name>
+    <message>
+        <source>Не удалось открыть файл ключей: %1</source>
+        <translation>The key file could not be opened: %1</translation>
+    </message>
+    <message>
+        <source>Файл ключей слишком велик (больше %1 МБ)</source>
+        <translation>The key file is too large (over %1 MB)</translation>
+    </message>
+    <message>
+        <source>В файле нет ни одной строки с DevEUI и ключами (AppKey или AppSKey и NwkSKey)</source>
+        <translation>The file has no line with a DevEUI and keys (AppKey, or AppSKey and NwkSKey)</translation>
+    </message>
+    <message>
+        <source>Ключи взяты из файла ключей</source>
+        <translation>Keys from the key file</translation>
+    </message>
+    <message>
+        <source>В файле ключей нет ключей для этого DevEUI</source>
+        <translation>No keys for this DevEUI in the key file</translation>
     </message>
 </context>
 <context>
@@ -527,6 +671,49 @@
     <message>
         <source>Нет подключения к серверу: данные не отправлены.</source>
         <translation>No connection to the server: the data was not sent.</translation>
+    </message>
+</context>
+<context>
+    <name>Tr005Code</name>
+    <message>
+        <source>Код LoRaWAN (LW:) должен быть одной строкой</source>
+        <translation>A LoRaWAN code (LW:) must be a single line</translation>
+    </message>
+    <message>
+        <source>В коде LoRaWAN (LW:) не хватает полей: %1 вместо не менее 5</source>
+        <translation>The LoRaWAN code (LW:) lacks fields: %1 instead of at least 5</translation>
+    </message>
+    <message>
+        <source>Неизвестная версия кода LoRaWAN: «%1» (ожидается D0)</source>
+        <translation>Unknown LoRaWAN code version: &quot;%1&quot; (D0 expected)</translation>
+    </message>
+    <message>
+        <source>JoinEUI в коде LoRaWAN должен состоять из 16 шестнадцатеричных цифр: «%1»</source>
+        <translation>The JoinEUI of a LoRaWAN code must be 16 hexadecimal digits: &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>DevEUI в коде LoRaWAN должен состоять из 16 шестнадцатеричных цифр: «%1»</source>
+        <translation>The DevEUI of a LoRaWAN code must be 16 hexadecimal digits: &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>ProfileID в коде LoRaWAN должен состоять из 8 шестнадцатеричных цифр: «%1»</source>
+        <translation>The ProfileID of a LoRaWAN code must be 8 hexadecimal digits: &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>В коде LoRaWAN есть пустое поле</source>
+        <translation>The LoRaWAN code has an empty field</translation>
+    </message>
+    <message>
+        <source>Поле %1 повторяется в коде LoRaWAN</source>
+        <translation>Field %1 appears twice in the LoRaWAN code</translation>
+    </message>
+    <message>
+        <source>Контрольная сумма кода LoRaWAN должна быть последним полем из 4 шестнадцатеричных цифр: «%1»</source>
+        <translation>The checksum of a LoRaWAN code must be the last field, 4 hexadecimal digits: &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>Контрольная сумма кода LoRaWAN не совпадает: «%1» — код считан с ошибкой</source>
+        <translation>The checksum of the LoRaWAN code does not match: &quot;%1&quot; — the code was misread</translation>
     </message>
 </context>
 </TS>

@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMetaEnum>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -52,7 +53,7 @@ void TestSettingsStore::defaultsAndOutOfRangeMembers()
 
     QVERIFY(CSettings::writeValue(CSettings::language, QStringLiteral("ru")));
     const QByteArray before = readFile(CSettings::instance()->fileName());
-    for (int outside : {13, -1}) {
+    for (int outside : {QMetaEnum::fromType<CSettings::ESettings>().keyCount(), -1}) {
         const auto key = static_cast<CSettings::ESettings>(outside);
         QVERIFY(CSettings::readValue(key, QStringLiteral("default")).isNull());
         QVERIFY(!CSettings::writeValue(key, QStringLiteral("value")));
