@@ -76,7 +76,7 @@ CIAboutDevice::CIAboutDevice(QWidget* parent) : QWidget(parent)
     registrationLayout->addWidget(buildCredentialsColumn());
     m_serverData = new CServerDataView;
     QScrollArea* serverDataArea = scrollable(m_serverData);
-    serverDataArea->setMinimumWidth(300);
+    serverDataArea->setMinimumWidth(400);
     registrationLayout->addWidget(serverDataArea, 1);
     m_tabs->addTab(registrationTab, tr("Регистрация устройства"));
     m_tabs->addTab(buildTableTab(), tr("Таблица устройств"));
