@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-CLeftPanel::CLeftPanel(QWidget* parent) : QWidget(parent)
+CLeftPanel::CLeftPanel(QWidget* parent, CScanerSettings* scanner) : QWidget(parent)
 {
     setObjectName(QStringLiteral("leftPanel"));
     setFixedWidth(220);
@@ -26,7 +26,8 @@ CLeftPanel::CLeftPanel(QWidget* parent) : QWidget(parent)
 
     m_serverSettings = new CServerSettingsWidget(this);
     layout->addWidget(m_serverSettings);
-    m_scanner = new CScanerSettings(this);
+    m_scanner = scanner ? scanner : new CScanerSettings;
+    m_scanner->setParent(this);
     layout->addWidget(m_scanner);
 
     auto* sendDataButton = new QPushButton(tr("Отправить данные"), this);

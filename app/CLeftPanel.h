@@ -15,7 +15,8 @@ class CLeftPanel : public QWidget
 {
     Q_OBJECT
 public:
-    explicit CLeftPanel(QWidget* parent = nullptr);
+    // Without a scanner panel of its own the panel makes one that lists the system's ports.
+    explicit CLeftPanel(QWidget* parent = nullptr, CScanerSettings* scanner = nullptr);
 
 signals:
     void newDeviceInfo(LoRaDevice device);

@@ -2,6 +2,7 @@
 
 #include "app/CLeftPanel.h"
 #include "app/CTopPanel.h"
+#include "registration/widgets/CIAboutDevice.h"
 #include "server/CMessageParser.h"
 
 #include <QApplication>
@@ -9,7 +10,9 @@
 #include <QProcess>
 #include <QScreen>
 
-CMainWindow::CMainWindow(QWidget* parent) : QMainWindow(parent)
+CMainWindow::CMainWindow(QWidget* parent) : CMainWindow(nullptr, parent) {}
+
+CMainWindow::CMainWindow(CScanerSettings* scanner, QWidget* parent) : QMainWindow(parent)
 {
     setGeometry(0, 20, 640, 480);
     auto* central = new QWidget(this);
@@ -18,7 +21,7 @@ CMainWindow::CMainWindow(QWidget* parent) : QMainWindow(parent)
     layout->setSpacing(2);
     setCentralWidget(central);
 
-    m_leftPanel = new CLeftPanel(central);
+    m_leftPanel = new CLeftPanel(central, scanner);
     m_leftPanel->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Minimum);
     layout->addWidget(m_leftPanel);
 
@@ -28,8 +31,14 @@ CMainWindow::CMainWindow(QWidget* parent) : QMainWindow(parent)
     m_topPanel = new CTopPanel(central);
     m_rightColumn->addWidget(m_topPanel);
     // The registration page takes the remaining space below the top panel.
-    m_rightColumn->addStretch();
+    m_page = new CIAboutDevice(central);
+    m_page->setSizePolicy(QSizePolicy::MinimumExpanding, QSizePolicy::MinimumExpanding);
+    m_rightColumn->addWidget(m_page);
 
+    connect(m_leftPanel, &CLeftPanel::newDeviceInfo, m_page, &CIAboutDevice::scanDeviceInfo);
+    connect(m_leftPanel, &CLeftPanel::newDevicesList, m_page, &CIAboutDevice::regDevicesList);
+    connect(m_leftPanel, &CLeftPanel::newSN, m_page, &CIAboutDevice::snReceived);
+    connect(m_page, &CIAboutDevice::resizeWindow, this, [this] { resize(minimumSizeHint()); });
     connect(m_topPanel, &CTopPanel::closeProgramm, this, &CMainWindow::restartApp);
     connect(CMessageParser::instance(), &CMessageParser::serverInfoResp, m_topPanel,
             &CTopPanel::countDevicesOnServer);
@@ -41,8 +50,15 @@ void CMainWindow::moveToCenter()
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    const QPoint centre = screen->availableGeometry().center();
-    move(int(centre.x() - 0.75 * width()), int(centre.y() - 0.45 * height()));
+    const QRect available = screen->availableGeometry();
+    const QPoint centre = available.center();
+    int x = int(centre.x() - 0.75 * width());
+    int y = int(centre.y() - 0.45 * height());
+    // Left of and above the centre, but never off the screen: a window wider or taller than
+    // the screen keeps its top-left corner on it.
+    x = qMax(available.left(), qMin(x, available.right() + 1 - width()));
+    y = qMax(available.top(), qMin(y, available.bottom() + 1 - height()));
+    move(x, y);
 }
 
 void CMainWindow::restartApp()

@@ -2,7 +2,9 @@
 
 #include <QMainWindow>
 
+class CIAboutDevice;
 class CLeftPanel;
+class CScanerSettings;
 class CTopPanel;
 class QVBoxLayout;
 
@@ -12,6 +14,9 @@ class CMainWindow : public QMainWindow
     Q_OBJECT
 public:
     explicit CMainWindow(QWidget* parent = nullptr);
+    // The window with the given scanner panel in its left panel (a test gives one that reads a
+    // pseudo-terminal); the window takes it over.
+    explicit CMainWindow(CScanerSettings* scanner, QWidget* parent = nullptr);
 
 protected slots:
     void moveToCenter();
@@ -20,5 +25,6 @@ protected slots:
 private:
     CLeftPanel* m_leftPanel = nullptr;
     CTopPanel* m_topPanel = nullptr;
+    CIAboutDevice* m_page = nullptr;
     QVBoxLayout* m_rightColumn = nullptr;
 };

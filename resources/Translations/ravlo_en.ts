@@ -249,6 +249,85 @@
     </message>
 </context>
 <context>
+    <name>CIAboutDevice</name>
+    <message>
+        <source>Регистрация устройства</source>
+        <translation>Device registration</translation>
+    </message>
+    <message>
+        <source>Таблица устройств</source>
+        <translation>Device table</translation>
+    </message>
+    <message>
+        <source>Основные данные</source>
+        <translation>General data</translation>
+    </message>
+    <message>
+        <source>Дополнительные данные</source>
+        <translation>Additional data</translation>
+    </message>
+    <message>
+        <source>&amp;Добавить</source>
+        <translation>&amp;Add</translation>
+    </message>
+    <message>
+        <source>Добавлять в автоматическом режиме</source>
+        <translation>Add in auto-mode</translation>
+    </message>
+    <message>
+        <source>Открыть файл с запросами</source>
+        <translation>Open requests file</translation>
+    </message>
+    <message>
+        <source>Стоп</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>Удаление устройства</source>
+        <translation>Remove device</translation>
+    </message>
+    <message>
+        <source>Вы действительно хотите удалить устройство DevEUI:%1 с сервера?</source>
+        <translation>Are you sure you want to remove device DevEUI:%1 from server?</translation>
+    </message>
+    <message>
+        <source>сервер не сообщил результат</source>
+        <translation>the server gave no result</translation>
+    </message>
+    <message>
+        <source>Не удалено: %1</source>
+        <translation>Not removed: %1</translation>
+    </message>
+    <message>
+        <source>Нет подключения к серверу: запросы из файла не отправлены.</source>
+        <translation>No connection to the server: the requests of the file were not sent.</translation>
+    </message>
+    <message>
+        <source>Открыть файл</source>
+        <translation>Open file</translation>
+    </message>
+    <message>
+        <source>Текстовые файлы (*.txt);</source>
+        <translation>Text files (*.txt);</translation>
+    </message>
+    <message>
+        <source>Отправлено запросов: %1, пропущено строк: %2</source>
+        <translation>Requests sent: %1, lines skipped: %2</translation>
+    </message>
+    <message>
+        <source>Остановлено.</source>
+        <translation>Stopped.</translation>
+    </message>
+    <message>
+        <source>Нет подключения к серверу: остальные запросы не отправлены.</source>
+        <translation>No connection to the server: the remaining requests were not sent.</translation>
+    </message>
+    <message>
+        <source>Не удалось открыть файл.</source>
+        <translation>The file could not be opened.</translation>
+    </message>
+</context>
+<context>
     <name>CLeftPanel</name>
     <message>
         <source>:/icons/Qelt_logo_ru.png</source>
@@ -429,6 +508,97 @@
     </message>
 </context>
 <context>
+    <name>CServerDataView</name>
+    <message>
+        <source>Данные устройства с сервера</source>
+        <translation>Device data from the server</translation>
+    </message>
+    <message>
+        <source>Зарегистрировано устройств: </source>
+        <translation>Registered devices: </translation>
+    </message>
+    <message>
+        <source>AppsKye:</source>
+        <translation>AppsKye:</translation>
+    </message>
+    <message>
+        <source>Имя устройства: </source>
+        <translation>Device name: </translation>
+    </message>
+    <message>
+        <source>Класс устройства: </source>
+        <translation>Device class: </translation>
+    </message>
+    <message>
+        <source>Время отклика(мс): </source>
+        <translation>Response time(ms): </translation>
+    </message>
+    <message>
+        <source>Частотный план: </source>
+        <translation>Frequency plan: </translation>
+    </message>
+    <message>
+        <source>Частота 4:</source>
+        <translation>Freq 4:</translation>
+    </message>
+    <message>
+        <source>Частота 5:</source>
+        <translation>Freq 5:</translation>
+    </message>
+    <message>
+        <source>Частота 6:</source>
+        <translation>Freq 6:</translation>
+    </message>
+    <message>
+        <source>Частота 7:</source>
+        <translation>Freq 7:</translation>
+    </message>
+    <message>
+        <source>Частота 8:</source>
+        <translation>Freq 8:</translation>
+    </message>
+    <message>
+        <source>Rx2 частота: </source>
+        <translation>RX2 frequency: </translation>
+    </message>
+    <message>
+        <source>Скорость передачи: </source>
+        <translation>Data rate: </translation>
+    </message>
+    <message>
+        <source>Мощность передачи: </source>
+        <translation>Transmit power: </translation>
+    </message>
+    <message>
+        <source>Окно RX: </source>
+        <translation>RX window: </translation>
+    </message>
+    <message>
+        <source>Задержка RX1: </source>
+        <translation>RX1 delay: </translation>
+    </message>
+    <message>
+        <source>Скорость передачи RX2: </source>
+        <translation>RX2 data rate: </translation>
+    </message>
+    <message>
+        <source>Задержка присоединения:</source>
+        <translation>Accept Join Delay:</translation>
+    </message>
+    <message>
+        <source>Широта: </source>
+        <translation>Latitude: </translation>
+    </message>
+    <message>
+        <source>Долгота: </source>
+        <translation>Longtitude: </translation>
+    </message>
+    <message>
+        <source>Высота над уровнем моря: </source>
+        <translation>Altitude: </translation>
+    </message>
+</context>
+<context>
     <name>CServerSettingsWidget</name>
     <message>
         <source>example input -&gt; 127.0.0.1:XXXXX</source>
@@ -491,6 +661,14 @@
     <message>
         <source>Нет подключения к серверу: добавленные устройства не удалены с сервера.</source>
         <translation>No connection to the server: the added devices were not removed from the server.</translation>
+    </message>
+    <message>
+        <source>Удаление устройств</source>
+        <translation>Remove devices</translation>
+    </message>
+    <message>
+        <source>Удалить с сервера устройства, добавленные в этом сеансе (%1)?</source>
+        <translation>Remove the devices added in this run (%1) from the server?</translation>
     </message>
 </context>
 <context>
