@@ -2,7 +2,9 @@
 
 #include "app/CLeftPanel.h"
 #include "app/CTopPanel.h"
+#include "registration/CommissioningJournal.h"
 #include "registration/widgets/CIAboutDevice.h"
+#include "registration/widgets/JournalView.h"
 #include "server/CMessageParser.h"
 
 #include <QApplication>
@@ -38,11 +40,32 @@ CMainWindow::CMainWindow(CScanerSettings* scanner, QWidget* parent) : QMainWindo
     connect(m_leftPanel, &CLeftPanel::newDeviceInfo, m_page, &CIAboutDevice::scanDeviceInfo);
     connect(m_leftPanel, &CLeftPanel::newDevicesList, m_page, &CIAboutDevice::regDevicesList);
     connect(m_leftPanel, &CLeftPanel::newSN, m_page, &CIAboutDevice::snReceived);
+    connect(m_leftPanel, &CLeftPanel::scanUnreadable, m_page, &CIAboutDevice::scanUnreadable);
+    connect(m_leftPanel, &CLeftPanel::keySourceNote, m_page, &CIAboutDevice::showKeySource);
+    keepJournal();
     connect(m_page, &CIAboutDevice::resizeWindow, this, [this] { resize(minimumSizeHint()); });
     connect(m_topPanel, &CTopPanel::closeProgramm, this, &CMainWindow::restartApp);
     connect(CMessageParser::instance(), &CMessageParser::serverInfoResp, m_topPanel,
             &CTopPanel::countDevicesOnServer);
     moveToCenter();
+}
+
+void CMainWindow::keepJournal()
+{
+    m_journal = new CommissioningJournal(CommissioningJournal::defaultPath(), this);
+    m_page->addPageTab(new JournalView(m_journal, m_page), JournalView::tabTitle());
+    const CMessageParser* parser = CMessageParser::instance();
+    connect(parser, &CMessageParser::mngDevResult, m_journal,
+            [this](const QString& devEui, const QString& status) {
+                // The answer belongs to the device on the page unless another has been scanned since.
+                const LoRaDevice current = m_page->currentDevice();
+                const QString name =
+                    current.devEui.compare(devEui, Qt::CaseInsensitive) == 0 ? current.devName : QString();
+                m_journal->recordRegistration(devEui, name, status);
+            });
+    connect(parser, &CMessageParser::mngDevsRespSignal, m_journal,
+            &CommissioningJournal::recordRegistrations);
+    connect(parser, &CMessageParser::devicesDeleted, m_journal, &CommissioningJournal::recordDeletions);
 }
 
 void CMainWindow::moveToCenter()

@@ -3,6 +3,7 @@
 #include <QMainWindow>
 
 class CIAboutDevice;
+class CommissioningJournal;
 class CLeftPanel;
 class CScanerSettings;
 class CTopPanel;
@@ -23,8 +24,12 @@ protected slots:
     void restartApp();
 
 private:
+    // The journal of every registration and deletion answer, shown on the page's last tab.
+    void keepJournal();
+
     CLeftPanel* m_leftPanel = nullptr;
     CTopPanel* m_topPanel = nullptr;
     CIAboutDevice* m_page = nullptr;
     QVBoxLayout* m_rightColumn = nullptr;
+    CommissioningJournal* m_journal = nullptr;
 };

@@ -290,16 +290,7 @@ void CIAboutDevice::scanDeviceInfo(LoRaDevice info)
         caption->setStyleSheet(blackStyle);
 
     if (!info.hasOtaaCredentials()) {
-        DEBUG_LOG << "Ошибка чтения QR/Barcode";
-        m_errorLabel->setText(QStringLiteral("QR/Barcode reading error !!!"));
-        m_errorLabel->show();
-        for (QLineEdit* edit :
-             {m_devEuiEdit, m_devAddrEdit, m_appEuiEdit, m_appKeyEdit, m_appSKeyEdit, m_nwkSKeyEdit})
-            edit->setText(invalidCode);
-        clearDevInfoFromServer();
-        m_serverData->show();
-        m_serverData->showMessage(invalidCode, true);
-        emit resizeWindow();
+        showReadingError(QString());
         return;
     }
 
@@ -324,6 +315,49 @@ void CIAboutDevice::scanDeviceInfo(LoRaDevice info)
     m_serverData->statusLabel()->setStyleSheet(blackStyle);
     if (m_autoModeBox->isChecked() && !m_additionalGroup->isChecked())
         sendInfoToTheNextStage();
+}
+
+void CIAboutDevice::showReadingError(const QString& reason)
+{
+    DEBUG_LOG << "Ошибка чтения QR/Barcode";
+    QString text = QStringLiteral("QR/Barcode reading error !!!");
+    if (!reason.isEmpty())
+        text += QLatin1Char('\n') + reason;
+    m_errorLabel->setText(text);
+    m_errorLabel->setStyleSheet(redStyle);
+    m_errorLabel->show();
+    for (QLineEdit* edit :
+         {m_devEuiEdit, m_devAddrEdit, m_appEuiEdit, m_appKeyEdit, m_appSKeyEdit, m_nwkSKeyEdit})
+        edit->setText(invalidCode);
+    clearDevInfoFromServer();
+    m_serverData->show();
+    m_serverData->showMessage(invalidCode, true);
+    emit resizeWindow();
+}
+
+void CIAboutDevice::scanUnreadable(QString reason)
+{
+    clearInputs();
+    m_serialNumber.clear();
+    m_currentDevice = LoRaDevice();
+    showReadingError(reason);
+}
+
+void CIAboutDevice::showKeySource(QString note, bool fromKeyFile)
+{
+    if (!fromKeyFile) {
+        // The label named no keys and the key file has none for it: the device cannot be registered.
+        showReadingError(note);
+        return;
+    }
+    m_errorLabel->setText(note);
+    m_errorLabel->setStyleSheet(blackStyle);
+    m_errorLabel->show();
+}
+
+void CIAboutDevice::addPageTab(QWidget* tab, const QString& title)
+{
+    m_tabs->addTab(tab, title);
 }
 
 void CIAboutDevice::showNoConnection()

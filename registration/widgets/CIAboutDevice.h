@@ -37,6 +37,9 @@ public:
     // The record the page would register now.
     LoRaDevice currentDevice() const { return m_currentDevice; }
 
+    // A further tab after the device table (the journal).
+    void addPageTab(QWidget* tab, const QString& title);
+
 signals:
     void resizeWindow();
     void expand();
@@ -63,6 +66,10 @@ public slots:
     QJsonObject prepareJsonObjPreset();
     void open();
     QJsonDocument createPulseJson(CPulseSettingsField::SettStruct set, QString deveui, QString sn);
+    // A scanned code that could not be read, with what is wrong with it.
+    void scanUnreadable(QString reason);
+    // Where the keys of the device just scanned came from: the maker's key file, or no entry there.
+    void showKeySource(QString note, bool fromKeyFile);
 
 private:
     QWidget* buildSettingsColumn();
@@ -71,6 +78,9 @@ private:
     QLineEdit* addCredentialRow(QGroupBox* group, const QString& caption, const QString& objectName);
 
     static bool loggedIn();
+    // The page of an unreadable code: "Invalid QR/Barcode" everywhere, the reason (if any) in the error
+    // label.
+    void showReadingError(const QString& reason);
     // "Нет подлючения к серверу" in the server-data group; nothing is sent.
     void showNoConnection();
     void showDeleteStatuses(const QVector<QPair<QString, QString>>& statuses);

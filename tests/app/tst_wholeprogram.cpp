@@ -63,6 +63,23 @@ int rowOf(const QAbstractItemModel* model, const QString& devEui)
     return -1;
 }
 
+// The operator logs in through the connection panel.
+void logIn(CMainWindow& window, const SimProcess& sim)
+{
+    const QPair<const char*, QString> inputs[] = {
+        {"serverAddressEdit", QStringLiteral("127.0.0.1:%1").arg(sim.url.port())},
+        {"serverLoginEdit", QStringLiteral("operator")},
+        {"serverPasswordEdit", QStringLiteral("ravlo")}};
+    for (const auto& input : inputs) {
+        auto* edit = find<QLineEdit>(window, input.first);
+        edit->clear();
+        QTest::keyClicks(edit, input.second);
+    }
+    find<QComboBox>(window, "serverProtocolCombo")->setCurrentIndex(1); // "ws"
+    QTest::mouseClick(find<QPushButton>(window, "serverConnectButton"), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(CServerClient::instance()->clientState(), EClientStates::ready, 10000);
+}
+
 bool simLogged(const SimProcess& sim, const QString& pattern)
 {
     return !sim.lines.filter(QRegularExpression(pattern)).isEmpty();
@@ -75,6 +92,7 @@ class TestWholeProgram : public QObject
     Q_OBJECT
 private slots:
     void scanRegisterListDelete();
+    void labelWithoutKeysTakesThemFromTheKeyFile();
 };
 
 void TestWholeProgram::scanRegisterListDelete()
@@ -88,19 +106,7 @@ void TestWholeProgram::scanRegisterListDelete()
     window.show();
     QVERIFY(scanner->isOpen());
 
-    // The operator logs in through the connection panel.
-    const QPair<const char*, QString> inputs[] = {
-        {"serverAddressEdit", QStringLiteral("127.0.0.1:%1").arg(sim.url.port())},
-        {"serverLoginEdit", QStringLiteral("operator")},
-        {"serverPasswordEdit", QStringLiteral("ravlo")}};
-    for (const auto& input : inputs) {
-        auto* edit = find<QLineEdit>(window, input.first);
-        edit->clear();
-        QTest::keyClicks(edit, input.second);
-    }
-    find<QComboBox>(window, "serverProtocolCombo")->setCurrentIndex(1); // "ws"
-    QTest::mouseClick(find<QPushButton>(window, "serverConnectButton"), Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(CServerClient::instance()->clientState(), EClientStates::ready, 10000);
+    logIn(window, sim);
 
     // A QR scan fills the page; the server does not know the device yet.
     QVERIFY(scanner->scan("DevEUI=" + devEui.toLatin1() +
@@ -139,6 +145,58 @@ void TestWholeProgram::scanRegisterListDelete()
     const QJsonObject held = check.request(
         QStringLiteral(R"({"cmd":"get_devices_req","select":{"devEui_list":["%1"]}})").arg(devEui));
     QCOMPARE(held.value(Protocol::Key::devicesList).toArray().size(), 0);
+
+    CServerClient::instance()->close();
+    QTRY_COMPARE(CServerClient::instance()->state(), QAbstractSocket::UnconnectedState);
+}
+
+// A LoRaWAN identification code holds no AppKey: the maker's key file gives it, the device is
+// registered with it, and the journal keeps the answer.
+void TestWholeProgram::labelWithoutKeysTakesThemFromTheKeyFile()
+{
+    const QString devEui = QStringLiteral("70B3D5E75E0000B2");
+    const QString appKey = QStringLiteral("000102030405060708090A0B0C0D0EB2");
+    SimProcess sim;
+    QVERIFY(sim.start());
+    QTemporaryDir dir;
+    QFile keys(dir.filePath(QStringLiteral("keys.csv")));
+    QVERIFY(keys.open(QIODevice::WriteOnly));
+    keys.write(QStringLiteral("DevEUI AppEUI AppKey\nDevEUI=%1 AppKey=%2\n").arg(devEui, appKey).toLatin1());
+    keys.close();
+
+    auto* scanner = new PtyScannerPanel;
+    CMainWindow window(scanner);
+    window.show();
+    QVERIFY(scanner->loadKeyFile(keys.fileName()));
+    logIn(window, sim);
+
+    QVERIFY(scanner->scan("LW:D0:0102030405060708:" + devEui.toLatin1() + ":00010001:SQ-42\r\n"));
+    QTRY_COMPARE(find<QLineEdit>(window, "appKeyEdit")->text(), appKey);
+    QCOMPARE(find<QLineEdit>(window, "appEuiEdit")->text(), QStringLiteral("0102030405060708"));
+    QTRY_COMPARE(find<QLabel>(window, "serverDevEui")->text(),
+                 QStringLiteral("Данное устройство, еще не зарегистрировано на сервере"));
+    QTest::mouseClick(find<QPushButton>(window, "addButton"), Qt::LeftButton);
+    QTRY_COMPARE(find<QLabel>(window, "deviceStatusLabel")->text(), QStringLiteral("Зарегистрировано"));
+
+    SimClient check;
+    QVERIFY(check.open(sim.url) && !check.login().isEmpty());
+    const QJsonObject held = check.request(
+        QStringLiteral(R"({"cmd":"get_devices_req","select":{"devEui_list":["%1"]}})").arg(devEui));
+    const QJsonArray list = held.value(Protocol::Key::devicesList).toArray();
+    QCOMPARE(list.size(), 1);
+    QCOMPARE(
+        list.first().toObject().value(Protocol::Key::otaa).toObject().value(Protocol::Key::appKey).toString(),
+        appKey);
+
+    // The answer is in the journal beside the settings, and so on the journal tab.
+    auto journalText = [] {
+        QFile journal(QStringLiteral("journal.csv"));
+        return journal.open(QIODevice::ReadOnly) ? QString::fromUtf8(journal.readAll()) : QString();
+    };
+    QTRY_VERIFY2(journalText().contains(
+                     QRegularExpression(devEui + ".*,added\\r?$", QRegularExpression::MultilineOption)),
+                 qPrintable(journalText()));
+    QCOMPARE(find<QTabWidget>(window, "pageTabs")->count(), 3);
 
     CServerClient::instance()->close();
     QTRY_COMPARE(CServerClient::instance()->state(), QAbstractSocket::UnconnectedState);
