@@ -1,14 +1,12 @@
 #include "app/AppStartup.h"
 
-#include "server/CMessageParser.h"
-#include "server/CServerClient.h"
-
 #include <QCoreApplication>
 #include <QTranslator>
 
 namespace AppStartup {
 
-const char* const version = "1.6.4";
+// Written once, in the project() of the top CMakeLists.txt.
+const char* const version = RAVLO_VERSION;
 
 QString applicationName()
 {
@@ -20,13 +18,6 @@ bool installCatalogue(QCoreApplication& app, QTranslator& translator, const QStr
     const bool loaded = translator.load(QStringLiteral(":/Translations/ravlo_") + language);
     app.installTranslator(&translator);
     return loaded;
-}
-
-void connectClientToParser()
-{
-    QObject::connect(CServerClient::instance(), &QWebSocket::textMessageReceived, CMessageParser::instance(),
-                     &CMessageParser::processReceivedMessage,
-                     Qt::ConnectionType(Qt::QueuedConnection | Qt::UniqueConnection));
 }
 
 } // namespace AppStartup

@@ -17,8 +17,4 @@ QString applicationName();
 // whether or not it loaded: without a catalogue every text stays in Russian.
 bool installCatalogue(QCoreApplication& app, QTranslator& translator, const QString& language);
 
-// Hands every text frame the client receives to the parser, on a later pass of the event loop.
-// Connects once however often it is called.
-void connectClientToParser();
-
 } // namespace AppStartup

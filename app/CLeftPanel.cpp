@@ -1,14 +1,14 @@
 #include "app/CLeftPanel.h"
 
-#include "downlink/SendDataDialog.h"
-#include "intake/CScanerSettings.h"
-#include "server/CServerSettingsWidget.h"
+#include "downlink/widgets/SendDataDialog.h"
+#include "intake/widgets/CScanerSettings.h"
+#include "server/widgets/CServerSettingsWidget.h"
 
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-CLeftPanel::CLeftPanel(QWidget* parent) : QWidget(parent)
+CLeftPanel::CLeftPanel(QWidget* parent, CScanerSettings* scanner) : QWidget(parent)
 {
     setObjectName(QStringLiteral("leftPanel"));
     setFixedWidth(220);
@@ -26,7 +26,8 @@ CLeftPanel::CLeftPanel(QWidget* parent) : QWidget(parent)
 
     m_serverSettings = new CServerSettingsWidget(this);
     layout->addWidget(m_serverSettings);
-    m_scanner = new CScanerSettings(this);
+    m_scanner = scanner ? scanner : new CScanerSettings;
+    m_scanner->setParent(this);
     layout->addWidget(m_scanner);
 
     auto* sendDataButton = new QPushButton(tr("Отправить данные"), this);
@@ -35,6 +36,8 @@ CLeftPanel::CLeftPanel(QWidget* parent) : QWidget(parent)
 
     connect(m_scanner, &CScanerSettings::newDeviceInfo, this, &CLeftPanel::newDeviceInfo);
     connect(m_scanner, &CScanerSettings::newSN, this, &CLeftPanel::newSN);
+    connect(m_scanner, &CScanerSettings::scanUnreadable, this, &CLeftPanel::scanUnreadable);
+    connect(m_scanner, &CScanerSettings::keySourceNote, this, &CLeftPanel::keySourceNote);
     connect(sendDataButton, &QPushButton::clicked, this, &CLeftPanel::showSendDataDialog);
 }
 

@@ -15,12 +15,16 @@ class CLeftPanel : public QWidget
 {
     Q_OBJECT
 public:
-    explicit CLeftPanel(QWidget* parent = nullptr);
+    // Without a scanner panel of its own the panel makes one that lists the system's ports.
+    explicit CLeftPanel(QWidget* parent = nullptr, CScanerSettings* scanner = nullptr);
 
 signals:
     void newDeviceInfo(LoRaDevice device);
     void newDevicesList(QVector<LoRaDevice> devices);
     void newSN(QString sn);
+    // Forwarded from the scanner panel.
+    void scanUnreadable(QString reason);
+    void keySourceNote(QString note, bool fromKeyFile);
 
 private:
     void showSendDataDialog();

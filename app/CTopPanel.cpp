@@ -1,8 +1,8 @@
 #include "app/CTopPanel.h"
 
-#include "app/CSettings.h"
-#include "app/WidgetHelpers.h"
 #include "downlink/DataSender.h"
+#include "foundation/CSettings.h"
+#include "foundation/widgets/WidgetHelpers.h"
 #include "intake/ScannedDevices.h"
 
 #include <QComboBox>
@@ -83,8 +83,18 @@ void CTopPanel::changeLanguage(int index)
 
 void CTopPanel::removeAddedDevices()
 {
+    QStringList devEuis = ScannedDevices::instance()->keys();
+    devEuis.removeDuplicates();
+    if (devEuis.isEmpty())
+        return;
+    const QMessageBox::StandardButton answer = QMessageBox::question(
+        this, tr("Удаление устройств"),
+        tr("Удалить с сервера устройства, добавленные в этом сеансе (%1)?").arg(devEuis.size()),
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    if (answer != QMessageBox::Yes)
+        return;
     // Without a login the request cannot go out; the record keeps the devices for a later try.
-    if (!DataSender::deleteDevices(ScannedDevices::instance()->keys())) {
+    if (!DataSender::deleteDevices(devEuis)) {
         QMessageBox::warning(this, QString(),
                              tr("Нет подключения к серверу: добавленные устройства не удалены с сервера."));
         return;

@@ -1,7 +1,7 @@
 #include "app/AppStartup.h"
 #include "app/CMainWindow.h"
-#include "app/CSettings.h"
-#include "app/DebugLog.h"
+#include "foundation/CSettings.h"
+#include "foundation/DebugLog.h"
 #include "intake/ScannedDevices.h"
 #include "resources/RavloResources.h"
 #include "server/CMessageParser.h"
@@ -28,7 +28,7 @@ int main(int argc, char* argv[])
 
     CServerClient::instance(QStringLiteral("ws://"), &app);
     CMessageParser::instance(&app);
-    AppStartup::connectClientToParser();
+    CMessageParser::connectClientToParser();
 
     CSettings::seedFileNameKeys();
     CSettings::loadLastSendEui();

@@ -1,6 +1,6 @@
 #include "downlink/DataSender.h"
 
-#include "app/DebugLog.h"
+#include "foundation/DebugLog.h"
 #include "intake/ScannedDevices.h"
 #include "server/CServerClient.h"
 #include "server/JsonText.h"

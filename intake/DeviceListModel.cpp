@@ -7,10 +7,12 @@
 
 DeviceListModel::DeviceListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
-void DeviceListModel::setDevices(const QJsonDocument& devicesResponse)
+void DeviceListModel::setDevices(const QJsonDocument& devicesResponse, bool emptyListClears)
 {
     const QJsonArray devices = devicesResponse.object().value(Protocol::Key::devicesList).toArray();
     beginResetModel();
+    if (devices.isEmpty() && emptyListClears)
+        m_rows.clear();
     if (!devices.isEmpty()) {
         const QString unnamed = tr("Имя не установлено");
         m_rows.clear();

@@ -22,8 +22,9 @@ public:
     explicit DeviceListModel(QObject* parent = nullptr);
 
     // Replaces all rows with the devices of a "get_devices_resp"; a response without devices
-    // leaves the rows as they are.
-    void setDevices(const QJsonDocument& devicesResponse);
+    // leaves the rows as they are, or with emptyListClears (the answer to a request for the
+    // whole list: the server holds none) removes them all.
+    void setDevices(const QJsonDocument& devicesResponse, bool emptyListClears = false);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;

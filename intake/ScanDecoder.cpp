@@ -1,6 +1,7 @@
 #include "intake/ScanDecoder.h"
 
-#include "app/DebugLog.h"
+#include "foundation/DebugLog.h"
+#include "intake/Tr005Code.h"
 #include "server/Protocol.h"
 
 #include <QStringList>
@@ -64,6 +65,50 @@ void storeField(LoRaDevice& device, Field field, const QString& value)
     }
 }
 
+bool namesCredentialKey(const QString& line)
+{
+    const QString lowerLine = line.toLower();
+    for (const LabelKey& key : labelKeys()) {
+        if (lowerLine.contains(key.lowerName))
+            return true;
+    }
+    return false;
+}
+
+// A barcode that the scanner ends with LF or CR LF: one line, the line feed only at the very end,
+// and nothing in it that a key/value label would hold.
+bool isSuffixedBarcode(const QString& text)
+{
+    if (text.indexOf(lineFeed) != text.size() - 1)
+        return false;
+    QString line = text.left(text.size() - 1);
+    line.remove(carriageReturn);
+    return !line.isEmpty() && !namesCredentialKey(line);
+}
+
+QString barcodeValue(QString text)
+{
+    text.remove(lineFeed);
+    text.remove(carriageReturn);
+    return text;
+}
+
+ScanResult fromTr005(const QString& text)
+{
+    ScanResult result;
+    const Tr005Code code = Tr005Code::parse(text);
+    if (!code.isValid()) {
+        result.kind = ScanResult::Kind::unreadable;
+        result.unreadableReason = code.faultText();
+        return result;
+    }
+    result.kind = ScanResult::Kind::device;
+    result.device.devEui = code.devEui.toUpper();
+    result.device.appEui = code.joinEui.toUpper();
+    result.device.sn = code.serialNumber;
+    return result;
+}
+
 } // namespace
 
 QString ScanDecoder::scanText(const QByteArray& scan)
@@ -93,13 +138,13 @@ quint32 ScanDecoder::devAddrValue(const QString& value)
 ScanResult ScanDecoder::decode(const QByteArray& scan)
 {
     const QString text = scanText(scan);
-    ScanResult result;
+    if (Tr005Code::isTr005(text))
+        return fromTr005(text);
 
-    if (!text.contains(lineFeed)) {
+    ScanResult result;
+    if (!text.contains(lineFeed) || isSuffixedBarcode(text)) {
         result.kind = ScanResult::Kind::serialNumber;
-        result.serialNumber = text;
-        result.serialNumber.remove(lineFeed);
-        result.serialNumber.remove(carriageReturn);
+        result.serialNumber = barcodeValue(text);
         return result;
     }
 

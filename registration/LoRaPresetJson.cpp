@@ -1,6 +1,6 @@
 #include "registration/LoRaPresetJson.h"
 
-#include "app/DebugLog.h"
+#include "foundation/DebugLog.h"
 #include "server/JsonText.h"
 
 #include <QJsonDocument>
@@ -10,12 +10,12 @@
 
 namespace {
 
-std::array<qint32, 5> channelFrequencies(const CFreqPlanSettingsField::SettStruct& plan)
+std::array<qint32, 5> channelFrequencies(const FreqPlanSettings& plan)
 {
     return {plan.freq4, plan.freq5, plan.freq6, plan.freq7, plan.freq8};
 }
 
-void setChannelFrequency(CFreqPlanSettingsField::SettStruct* plan, int channelNumber, qint32 value)
+void setChannelFrequency(FreqPlanSettings* plan, int channelNumber, qint32 value)
 {
     switch (channelNumber) {
     case 4:
@@ -108,8 +108,8 @@ QJsonObject LoRaPresetJson::lastSettingsOf(const QJsonArray& presets, const QStr
     return presets.at(index).toObject().value(LoRaPresetKey::settings).toObject();
 }
 
-QJsonObject LoRaPresetJson::makeElement(const QString& name, const CExpertSettingsField::SettStruct& expert,
-                                        const COptionalSettingsField::SettStruct& optional)
+QJsonObject LoRaPresetJson::makeElement(const QString& name, const ExpertSettings& expert,
+                                        const OptionalSettings& optional)
 {
     QJsonObject adaptiveDataRate;
     adaptiveDataRate.insert(LoRaPresetKey::preferDr, expert.adr.preferDr);
@@ -136,7 +136,7 @@ QJsonObject LoRaPresetJson::makeElement(const QString& name, const CExpertSettin
     for (int channel = 4; channel <= 8; ++channel)
         freqPlan.insert(LoRaPresetKey::freq(channel), frequencies[size_t(channel - 4)]);
     freqPlan.insert(LoRaPresetKey::freqRx2, optional.freqPlan.freqRx2);
-    for (int channel = 1; channel <= CFreqPlanSettingsField::channelCount; ++channel)
+    for (int channel = 1; channel <= FreqPlanSettings::channelCount; ++channel)
         freqPlan.insert(LoRaPresetKey::channelEn(channel), optional.freqPlan.channelEn[size_t(channel - 1)]);
 
     QJsonObject settings;
@@ -153,7 +153,7 @@ QJsonObject LoRaPresetJson::makeElement(const QString& name, const CExpertSettin
     return element;
 }
 
-void LoRaPresetJson::readExpert(const QJsonObject& settings, CExpertSettingsField::SettStruct* target)
+void LoRaPresetJson::readExpert(const QJsonObject& settings, ExpertSettings* target)
 {
     const QJsonObject adaptiveDataRate = settings.value(LoRaPresetKey::adaptiveDataRate).toObject();
     target->adr.serverAdrEnable = settings.value(LoRaPresetKey::serverAdrEnable).toBool();
@@ -172,7 +172,7 @@ void LoRaPresetJson::readExpert(const QJsonObject& settings, CExpertSettingsFiel
     target->location.longitude = position.value(LoRaPresetKey::longitude).toDouble();
 }
 
-void LoRaPresetJson::readOptional(const QJsonObject& settings, COptionalSettingsField::SettStruct* target)
+void LoRaPresetJson::readOptional(const QJsonObject& settings, OptionalSettings* target)
 {
     const QJsonObject device = settings.value(LoRaPresetKey::device).toObject();
     target->device.nameTemplate = device.value(LoRaPresetKey::devName).toString();
@@ -182,16 +182,16 @@ void LoRaPresetJson::readOptional(const QJsonObject& settings, COptionalSettings
     for (int channel = 4; channel <= 8; ++channel)
         setChannelFrequency(&target->freqPlan, channel, freqPlan.value(LoRaPresetKey::freq(channel)).toInt());
     target->freqPlan.freqRx2 = freqPlan.value(LoRaPresetKey::freqRx2).toInt();
-    for (int channel = 1; channel <= CFreqPlanSettingsField::channelCount; ++channel)
+    for (int channel = 1; channel <= FreqPlanSettings::channelCount; ++channel)
         target->freqPlan.channelEn[size_t(channel - 1)] =
             freqPlan.value(LoRaPresetKey::channelEn(channel)).toBool();
     target->freqPlan.plan = freqPlan.value(LoRaPresetKey::freqPlan).toString();
 }
 
-LoRaPresetJson::Difference LoRaPresetJson::expertDifference(const CExpertSettingsField::SettStruct& current,
+LoRaPresetJson::Difference LoRaPresetJson::expertDifference(const ExpertSettings& current,
                                                             const QJsonObject& savedSettings)
 {
-    CExpertSettingsField::SettStruct saved;
+    ExpertSettings saved;
     readExpert(savedSettings, &saved);
     FirstDifference first;
     first.compare(QStringLiteral("srvEnableADR"), current.adr.serverAdrEnable, saved.adr.serverAdrEnable);
@@ -207,11 +207,10 @@ LoRaPresetJson::Difference LoRaPresetJson::expertDifference(const CExpertSetting
     return first.result();
 }
 
-LoRaPresetJson::Difference
-LoRaPresetJson::optionalDifference(const COptionalSettingsField::SettStruct& current,
-                                   const QJsonObject& savedSettings)
+LoRaPresetJson::Difference LoRaPresetJson::optionalDifference(const OptionalSettings& current,
+                                                              const QJsonObject& savedSettings)
 {
-    COptionalSettingsField::SettStruct saved;
+    OptionalSettings saved;
     readOptional(savedSettings, &saved);
     FirstDifference first;
     first.compare(QStringLiteral("devClass  edited"), current.device.devClass, saved.device.devClass);

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "registration/CExpertSettingsField.h"
-#include "registration/COptionalSettingsField.h"
+#include "registration/LoRaSettings.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -69,17 +68,15 @@ public:
     static QJsonObject lastSettingsOf(const QJsonArray& presets, const QString& name);
 
     // One element; "devName" is stored as name + "_" + the name template.
-    static QJsonObject makeElement(const QString& name, const CExpertSettingsField::SettStruct& expert,
-                                   const COptionalSettingsField::SettStruct& optional);
+    static QJsonObject makeElement(const QString& name, const ExpertSettings& expert,
+                                   const OptionalSettings& optional);
 
     // Write a preset's stored values over the given settings; values a preset does not hold
     // (enabled states, class C settings) stay as they are.
-    static void readExpert(const QJsonObject& settings, CExpertSettingsField::SettStruct* target);
-    static void readOptional(const QJsonObject& settings, COptionalSettingsField::SettStruct* target);
+    static void readExpert(const QJsonObject& settings, ExpertSettings* target);
+    static void readOptional(const QJsonObject& settings, OptionalSettings* target);
 
     // Field by field, in a fixed order; exact equality (texts case-sensitive, coordinates as doubles).
-    static Difference expertDifference(const CExpertSettingsField::SettStruct& current,
-                                       const QJsonObject& savedSettings);
-    static Difference optionalDifference(const COptionalSettingsField::SettStruct& current,
-                                         const QJsonObject& savedSettings);
+    static Difference expertDifference(const ExpertSettings& current, const QJsonObject& savedSettings);
+    static Difference optionalDifference(const OptionalSettings& current, const QJsonObject& savedSettings);
 };

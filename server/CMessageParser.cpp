@@ -1,7 +1,8 @@
 #include "server/CMessageParser.h"
 
-#include "app/DebugLog.h"
+#include "foundation/DebugLog.h"
 #include "server/CServerClient.h"
+#include "server/FrequencyPlans.h"
 #include "server/JsonText.h"
 #include "server/Protocol.h"
 
@@ -47,17 +48,35 @@ bool parseObject(const QString& msg, QJsonObject& object)
     return true;
 }
 
-struct PlanFrequencies
-{
-    const char* name;
-    qint32 freqs[5];
-    qint32 freqRx2;
-};
+// The rules for leaving a number out of a "manage_devices_req": a device record holds -1 in
+// a field the operator did not choose (and a coordinate -1.0), and the server keeps its own
+// value for a key that is missing.
 
-const PlanFrequencies knownPlans[] = {
-    {"RU868", {864100000, 864300000, 864500000, 864700000, 864900000}, 869100000},
-    {"EU868", {867100000, 867300000, 867500000, 867700000, 867900000}, 869525000},
-};
+// Class C reaction time, frequencies, preferred data rate and power: any negative value is unset.
+bool isChosenNumber(qint32 value)
+{
+    return value >= 0;
+}
+// RX window, delays, RX2 data rate and altitude: exactly -1 is unset.
+bool isNotMinusOne(qint32 value)
+{
+    return value != -1;
+}
+// The downlink-queue flag of class C goes only with a positive gate.
+bool isGateOpen(qint32 classCGate)
+{
+    return classCGate > 0;
+}
+// A DevAddr of 0 is no address.
+bool isAssignedAddress(quint32 devAddress)
+{
+    return devAddress != 0;
+}
+// -1.0 (within a relative tolerance) is an unset coordinate.
+bool isChosenCoordinate(double value)
+{
+    return !isUnsetCoordinate(value);
+}
 } // namespace
 
 CMessageParser* CMessageParser::instance(QObject* parent)
@@ -71,6 +90,36 @@ CMessageParser* CMessageParser::instance(QObject* parent)
 }
 
 CMessageParser::CMessageParser(QObject* parent) : QObject(parent) {}
+
+void CMessageParser::connectClientToParser()
+{
+    QObject::connect(CServerClient::instance(), &QWebSocket::textMessageReceived, instance(),
+                     &CMessageParser::processReceivedMessage,
+                     Qt::ConnectionType(Qt::QueuedConnection | Qt::UniqueConnection));
+    QObject::connect(CServerClient::instance(), &CServerClient::clientStateChanged, instance(),
+                     &CMessageParser::onClientStateChanged, Qt::UniqueConnection);
+}
+
+void CMessageParser::onClientStateChanged(EClientStates state)
+{
+    if (state == EClientStates::ready)
+        return;
+    if (!m_pendingQueries.isEmpty() || !m_pendingManages.isEmpty())
+        DEBUG_LOG << "login ended, unanswered requests dropped:" << m_pendingQueries.size()
+                  << "device queries," << m_pendingManages.size() << "registrations";
+    m_pendingQueries.clear();
+    m_pendingManages.clear();
+}
+
+bool CMessageParser::sendWhenReady(const QString& text)
+{
+    CServerClient* client = CServerClient::instance();
+    if (client->clientState() != EClientStates::ready) {
+        DEBUG_LOG << "not sent, the client is not logged in (" << text.size() << "characters)";
+        return false;
+    }
+    return !client->sendMessage(text); // sendMessage answers true for a failed send
+}
 
 // ---- request texts -------------------------------------------------------------------------
 
@@ -132,20 +181,20 @@ bool CMessageParser::formDeviceJson(const LoRaDevice& regDevInfo, QJsonArray& ou
         device.insert(Protocol::Key::devClass, regDevInfo.devClass);
 
     if (withClassCAndMask) {
-        if (regDevInfo.reactionTime >= 0)
+        if (isChosenNumber(regDevInfo.reactionTime))
             device.insert(Protocol::Key::reactionTime, regDevInfo.reactionTime);
-        if (regDevInfo.classCGate > 0)
+        if (isGateOpen(regDevInfo.classCGate))
             device.insert(Protocol::Key::useDownlinkQueueClassC, regDevInfo.useDownlinkQueueClassC);
     }
 
     QJsonObject plan;
     for (int channel = 4; channel <= 8; ++channel) {
-        if (regDevInfo.freq(channel) >= 0)
+        if (isChosenNumber(regDevInfo.freq(channel)))
             plan.insert(Protocol::Key::freq(channel), regDevInfo.freq(channel));
     }
     if (!plan.isEmpty() || neither)
         device.insert(Protocol::Key::frequencyPlan, plan);
-    if (regDevInfo.freqRx2 >= 0)
+    if (isChosenNumber(regDevInfo.freqRx2))
         device.insert(Protocol::Key::freqRx2, regDevInfo.freqRx2);
 
     if (withClassCAndMask) {
@@ -155,25 +204,25 @@ bool CMessageParser::formDeviceJson(const LoRaDevice& regDevInfo, QJsonArray& ou
         device.insert(Protocol::Key::channelMask, mask);
     }
 
-    if (regDevInfo.preferDr > -1)
+    if (isChosenNumber(regDevInfo.preferDr))
         device.insert(Protocol::Key::preferDr, regDevInfo.preferDr);
-    if (regDevInfo.preferPower > -1)
+    if (isChosenNumber(regDevInfo.preferPower))
         device.insert(Protocol::Key::preferPower, regDevInfo.preferPower);
-    if (regDevInfo.rxWindow != -1)
+    if (isNotMinusOne(regDevInfo.rxWindow))
         device.insert(Protocol::Key::rxWindow, regDevInfo.rxWindow);
-    if (regDevInfo.delayRx1 != -1)
+    if (isNotMinusOne(regDevInfo.delayRx1))
         device.insert(Protocol::Key::delayRx1, regDevInfo.delayRx1);
-    if (regDevInfo.drRx2 != -1)
+    if (isNotMinusOne(regDevInfo.drRx2))
         device.insert(Protocol::Key::drRx2, regDevInfo.drRx2);
-    if (regDevInfo.delayJoin1 != -1)
+    if (isNotMinusOne(regDevInfo.delayJoin1))
         device.insert(Protocol::Key::delayJoin1, regDevInfo.delayJoin1);
 
     QJsonObject position;
-    if (!isUnsetCoordinate(regDevInfo.longitude))
+    if (isChosenCoordinate(regDevInfo.longitude))
         position.insert(Protocol::Key::longitude, regDevInfo.longitude);
-    if (!isUnsetCoordinate(regDevInfo.latitude))
+    if (isChosenCoordinate(regDevInfo.latitude))
         position.insert(Protocol::Key::latitude, regDevInfo.latitude);
-    if (regDevInfo.altitude != -1)
+    if (isNotMinusOne(regDevInfo.altitude))
         position.insert(Protocol::Key::altitude, regDevInfo.altitude);
     if (!position.isEmpty())
         device.insert(Protocol::Key::position, position);
@@ -181,7 +230,7 @@ bool CMessageParser::formDeviceJson(const LoRaDevice& regDevInfo, QJsonArray& ou
     if (withAbp) {
         QJsonObject abp;
         // The DevAddr travels as the whole unsigned number (qint64 keeps values above 2^31 exact).
-        if (regDevInfo.devAddress != 0)
+        if (isAssignedAddress(regDevInfo.devAddress))
             abp.insert(Protocol::Key::devAddress, qint64(regDevInfo.devAddress));
         if (!regDevInfo.appsKey.isEmpty())
             abp.insert(Protocol::Key::appsKey, regDevInfo.appsKey);
@@ -204,7 +253,27 @@ bool CMessageParser::formDeviceJson(const LoRaDevice& regDevInfo, QJsonArray& ou
 
 void CMessageParser::getDevReq(LoRaDevice lastInfo)
 {
-    CServerClient::instance()->sendMessage(getDevicesRequest(QStringList{lastInfo.devEui}));
+    m_viewedDevEui = lastInfo.devEui;
+    sendDeviceQuery(lastInfo.devEui);
+}
+
+void CMessageParser::sendDeviceQuery(const QString& devEui)
+{
+    // A query for no device would be answered with every device of the server.
+    if (devEui.isEmpty()) {
+        DEBUG_LOG << "no DevEUI to ask for, nothing sent";
+        return;
+    }
+    const QString request = getDevicesRequest(QStringList{devEui});
+    if (sendWhenReady(request))
+        m_pendingQueries.enqueue({false, devEui});
+    DEBUG_LOG << request;
+}
+
+void CMessageParser::getDevicesListReq()
+{
+    if (sendWhenReady(compactJsonText({{Protocol::Key::cmd, Protocol::Cmd::getDevicesReq}})))
+        m_pendingQueries.enqueue({true, QString()});
 }
 
 void CMessageParser::mngDevReq(LoRaDevice regDevInfo)
@@ -214,8 +283,10 @@ void CMessageParser::mngDevReq(LoRaDevice regDevInfo)
     DEBUG_LOG << "exist OTAA: " << (regDevInfo.existOTAA() ? "true" : "false");
     QJsonArray list;
     formDeviceJson(regDevInfo, list);
-    CServerClient::instance()->sendMessage(compactJsonText(
-        {{Protocol::Key::cmd, Protocol::Cmd::manageDevicesReq}, {Protocol::Key::devicesList, list}}));
+    if (!sendWhenReady(compactJsonText(
+            {{Protocol::Key::cmd, Protocol::Cmd::manageDevicesReq}, {Protocol::Key::devicesList, list}})))
+        return;
+    m_pendingManages.enqueue({false, regDevInfo.devEui});
     DEBUG_LOG << "Запрос отправлен";
 }
 
@@ -229,8 +300,10 @@ void CMessageParser::mngDevsReq(QVector<LoRaDevice> devices)
     if (!list.isEmpty())
         request.insert(Protocol::Key::devicesList, list);
     const QString text = compactJsonText(request);
-    DEBUG_LOG << text;
-    CServerClient::instance()->sendMessage(text);
+    DEBUG_LOG << "manage_devices_req:" << devices.size() << "devices," << text.size() << "characters";
+    if (!sendWhenReady(text))
+        return;
+    m_pendingManages.enqueue({true, QString()});
     DEBUG_LOG << "Запрос отправлен";
 }
 
@@ -372,56 +445,86 @@ void CMessageParser::handleServerInfoResp(const QJsonObject& object)
 void CMessageParser::handleGetDevicesResp(const QJsonObject& object)
 {
     const QJsonArray list = object.value(Protocol::Key::devicesList).toArray();
-    // The record describes one device only: the last one of the list, read on its own, so that
-    // no record mixes the values of two devices.
-    int last = list.size() - 1;
-    while (last >= 0 && !list.at(last).isObject()) {
-        DEBUG_LOG << "device entry" << last << "is not an object";
-        --last;
-    }
-    if (last < 0) {
-        DEBUG_LOG << "devList is empty";
-        emit infoDevicesResp(LoRaDevice());
+    // The answer belongs to the oldest query still waiting. One without any (sent by the
+    // server unasked, or after the login ended) is taken for a one-device answer: the page
+    // takes from it only the device it shows.
+    PendingQuery query;
+    if (!m_pendingQueries.isEmpty())
+        query = m_pendingQueries.dequeue();
+    else
+        DEBUG_LOG << "get_devices_resp without a waiting request";
+    DEBUG_LOG << "get_devices_resp:" << list.size() << (query.wholeList ? "devices, whole list" : "devices");
+    if (query.wholeList) {
+        emit devicesList(QJsonDocument(object));
+        if (!m_viewedDevEui.isEmpty())
+            emitDeviceOfList(list, m_viewedDevEui);
         return;
     }
-    const LoRaDevice device = deviceFromServerObject(list.at(last).toObject());
-    DEBUG_LOG << (device.serverAdrEnable ? "true" : "false");
-    emit devicesList(QJsonDocument(object));
-    emit infoDevicesResp(device);
+    emitDeviceOfList(list, query.devEui);
+}
+
+void CMessageParser::emitDeviceOfList(const QJsonArray& list, const QString& devEui)
+{
+    // The record describes one device only, read on its own, so that no record mixes the
+    // values of two devices: the one asked for, or without a DevEUI the last one of the list.
+    for (int i = list.size() - 1; i >= 0; --i) {
+        if (!list.at(i).isObject()) {
+            DEBUG_LOG << "device entry" << i << "is not an object";
+            continue;
+        }
+        const QJsonObject element = list.at(i).toObject();
+        if (!devEui.isEmpty() &&
+            element.value(Protocol::Key::devEui).toString().compare(devEui, Qt::CaseInsensitive) != 0)
+            continue;
+        const LoRaDevice device = deviceFromServerObject(element);
+        DEBUG_LOG << (device.serverAdrEnable ? "true" : "false");
+        emit infoDevicesResp(device);
+        return;
+    }
+    // The server does not hold the device: a record that is not the server's says so.
+    DEBUG_LOG << "devList is empty";
+    emit infoDevicesResp(LoRaDevice());
 }
 
 void CMessageParser::handleManageDevicesResp(const QJsonObject& object)
 {
     const QJsonArray statuses = object.value(Protocol::Key::deviceAddStatus).toArray();
+    // The answer belongs to the oldest registration still waiting; without one the number
+    // of entries tells a list's answer from a single device's.
+    PendingManage sent;
+    const bool known = !m_pendingManages.isEmpty();
+    if (known)
+        sent = m_pendingManages.dequeue();
     if (statuses.isEmpty()) {
         DEBUG_LOG << "deviceStatus is empty";
         return;
     }
     QVector<QPair<QString, QString>> pairs;
-    QStringList registered;
     for (const QJsonValue& value : statuses) {
         const QJsonObject entry = value.toObject();
         if (!entry.contains(Protocol::Key::status))
             continue;
-        const QString status = entry.value(Protocol::Key::status).toString();
-        const QString devEui = entry.value(Protocol::Key::devEui).toString();
-        pairs.append({devEui, status});
-        if (status == Protocol::Status::updated || status == Protocol::Status::added)
-            registered.append(devEui);
+        pairs.append(
+            {entry.value(Protocol::Key::devEui).toString(), entry.value(Protocol::Key::status).toString()});
     }
     DEBUG_LOG << "received add statuses: " << statuses.size();
 
-    CServerClient* client = CServerClient::instance();
-    if (statuses.size() >= 2) {
+    const bool isList = known ? sent.list : statuses.size() >= 2;
+    if (isList) {
         emit mngDevsRespSignal(pairs);
     } else {
-        emit mngDevRespSignal(statuses.first().toObject().value(Protocol::Key::status).toString());
-        // Ask for the device as the server now holds it (nothing to ask for after a refusal).
-        const QString request = getDevicesRequest(registered);
-        client->sendMessage(request);
-        DEBUG_LOG << request;
+        const QJsonObject entry = statuses.first().toObject();
+        const QString status = entry.value(Protocol::Key::status).toString();
+        QString devEui = entry.value(Protocol::Key::devEui).toString();
+        if (devEui.isEmpty())
+            devEui = sent.devEui;
+        emit mngDevResult(devEui, status);
+        emit mngDevRespSignal(status);
+        // Ask for the device as the server now holds it, also after a refusal: the page then
+        // shows what the server has under that DevEUI.
+        sendDeviceQuery(devEui);
     }
-    client->sendMessage(serverInfoRequest());
+    sendWhenReady(serverInfoRequest());
 }
 
 void CMessageParser::handleDeleteDevicesResp(const QJsonObject& object)
@@ -429,13 +532,17 @@ void CMessageParser::handleDeleteDevicesResp(const QJsonObject& object)
     if (!object.contains(Protocol::Key::deviceDeleteStatus))
         return;
     QString lastStatus;
+    QVector<QPair<QString, QString>> pairs;
     const QJsonArray statuses = object.value(Protocol::Key::deviceDeleteStatus).toArray();
     for (const QJsonValue& value : statuses) {
         const QJsonObject entry = value.toObject();
-        if (entry.contains(Protocol::Key::status))
-            lastStatus = entry.value(Protocol::Key::status).toString();
+        if (!entry.contains(Protocol::Key::status))
+            continue;
+        lastStatus = entry.value(Protocol::Key::status).toString();
+        pairs.append({entry.value(Protocol::Key::devEui).toString(), lastStatus});
     }
     DEBUG_LOG << lastStatus;
+    emit devicesDeleted(pairs);
     emit deviceMbRemoved(lastStatus);
 }
 
@@ -485,14 +592,8 @@ quint32 CMessageParser::devAddressFromJson(const QJsonValue& value)
 
 QString CMessageParser::frequencyPlanName(const LoRaDevice& device)
 {
-    for (const PlanFrequencies& plan : knownPlans) {
-        bool same = device.freqRx2 == plan.freqRx2;
-        for (int i = 0; i < 5 && same; ++i)
-            same = device.freq(4 + i) == plan.freqs[i];
-        if (same)
-            return QString::fromLatin1(plan.name);
-    }
-    return QStringLiteral("custom");
+    return FrequencyPlans::nameOf({device.freq4, device.freq5, device.freq6, device.freq7, device.freq8},
+                                  device.freqRx2);
 }
 
 LoRaDevice CMessageParser::deviceFromServerObject(const QJsonObject& element)

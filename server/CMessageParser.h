@@ -1,5 +1,6 @@
 #pragma once
 
+#include "server/CServerClient.h"
 #include "server/LoRaDevice.h"
 #include "server/ServerRecords.h"
 
@@ -7,6 +8,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QObject>
+#include <QQueue>
 #include <QStringList>
 
 // Translates between records and the server's JSON messages, in both directions: builds and
@@ -16,6 +18,9 @@ class CMessageParser : public QObject
     Q_OBJECT
 public:
     static CMessageParser* instance(QObject* parent = nullptr);
+    // Hands every text frame the client receives to the parser, on a later pass of the event
+    // loop. Connects once however often it is called.
+    static void connectClientToParser();
 
     static QString authRequest(const QString& login, const QString& password);
     static QString serverInfoRequest();
@@ -27,7 +32,8 @@ public:
 
     // One device object of a "get_devices_resp", read into a fresh record.
     static LoRaDevice deviceFromServerObject(const QJsonObject& element);
-    // "RU868", "EU868" or "custom" from the device's extra channels 4..8 and RX2 frequency.
+    // The named plan (RU868, EU868, KZ868) whose extra channels 4..8 and RX2 frequency the
+    // device has, or "custom".
     static QString frequencyPlanName(const LoRaDevice& device);
     // The unsigned 32-bit DevAddr of a "devAddress" number; 0 for anything that is not one.
     static quint32 devAddressFromJson(const QJsonValue& value);
@@ -40,12 +46,20 @@ signals:
     void mngDevsRespSignal(QVector<QPair<QString, QString>> statuses);
     void devicesList(QJsonDocument devices);
     void deviceMbRemoved(QString status);
+    // Every (DevEUI, status) pair of a "delete_devices_resp", in array order; sent before
+    // deviceMbRemoved.
+    void devicesDeleted(QVector<QPair<QString, QString>> statuses);
+    // The DevEUI and status of the answer to one device sent with mngDevReq; sent before
+    // mngDevRespSignal.
+    void mngDevResult(QString devEui, QString status);
 
 public slots:
     // The answer handlers also accept a message text directly; received frames are parsed
     // once in processReceivedMessage and handed on as objects.
     void authResp(QString msg);
     void getDevReq(LoRaDevice lastInfo);
+    // Asks for every device of the server ({"cmd":"get_devices_req"}); the answer goes to devicesList.
+    void getDevicesListReq();
     void mngDevResp(QString msg);
     void mngDevReq(LoRaDevice regDevInfo);
     void mngDevsReq(QVector<LoRaDevice> devices);
@@ -57,11 +71,32 @@ public slots:
     void manageAppdataReq(QVector<QJsonDocument> pulseData);
     void manageAppdataResp(QString msg);
     void testAppdata();
+    // Forgets the requests still waiting for an answer: after a login ends none will come.
+    void onClientStateChanged(EClientStates state);
 
 protected:
     explicit CMessageParser(QObject* parent = nullptr);
 
 private:
+    // What one unanswered "get_devices_req" asked for. The server's answers carry no request
+    // id but come in the order of the requests, so each answer belongs to the oldest one.
+    struct PendingQuery
+    {
+        bool wholeList = false;
+        QString devEui; // the device asked for, when not the whole list
+    };
+    // What one unanswered "manage_devices_req" carried: one device (mngDevReq) or a list.
+    struct PendingManage
+    {
+        bool list = false;
+        QString devEui; // the device sent, when a single one
+    };
+
+    // Sends a text while the client is logged in; true when it went out whole.
+    static bool sendWhenReady(const QString& text);
+    void sendDeviceQuery(const QString& devEui);
+    void emitDeviceOfList(const QJsonArray& list, const QString& devEui);
+
     // Parses a text given to one of the answer slots directly and hands it to its handler.
     void handleText(const QString& msg, void (CMessageParser::*handler)(const QJsonObject&));
     void handleAuthResp(const QJsonObject& object);
@@ -75,4 +110,8 @@ private:
 
     AuthResponse m_lastAuth;
     CloraInfoResp m_lastInfo;
+    QQueue<PendingQuery> m_pendingQueries;
+    QQueue<PendingManage> m_pendingManages;
+    // The device the page last asked about: a whole-list answer tells the page about it too.
+    QString m_viewedDevEui;
 };

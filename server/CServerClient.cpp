@@ -1,7 +1,7 @@
 #include "server/CServerClient.h"
 
-#include "app/CSettings.h"
-#include "app/DebugLog.h"
+#include "foundation/CSettings.h"
+#include "foundation/DebugLog.h"
 #include "server/CMessageParser.h"
 #include "server/Protocol.h"
 

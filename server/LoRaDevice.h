@@ -6,8 +6,10 @@
 
 #include <array>
 
-// One end device as the program and the server know it. Numbers the operator did not
-// choose hold -1 (a coordinate -1.0) and are left out of requests.
+// One end device as the program and the server know it. A fresh record holds 0 (0.0, false,
+// empty) everywhere; the registration page writes -1 (a coordinate -1.0) into every number
+// whose settings group is not in use, and the request builder leaves those out, so the
+// server keeps its own value. A record read back from the server has classCGate 1.
 struct LoRaDevice
 {
     QString devEui;

@@ -3,5 +3,6 @@
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/tools/setup-deps.sh"
-cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+# RAVLO_WERROR=ON (as CI sets it) turns every compiler warning into an error.
+cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRAVLO_WERROR="${RAVLO_WERROR:-OFF}" "$@" >/dev/null
 cmake --build "$root/build" -j"$(nproc)"

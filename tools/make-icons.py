@@ -155,6 +155,28 @@ def logo(name, word, accent):
     write_png(os.path.join(OUT, name), w, h, px)
 
 
+def app_icon():
+    """The desktop icon: a rounded tile with radio waves over a device."""
+    s = 128
+    px = canvas(s, s)
+
+    def tile(x, y):
+        dx = max(abs(x - 64) - 44, 0)
+        dy = max(abs(y - 64) - 44, 0)
+        return math.hypot(dx, dy) <= 16
+
+    paint(px, s, s, tile, (40, 90, 150, 255))
+    paint(px, s, s, lambda x, y: 44 <= x <= 84 and 70 <= y <= 104, (240, 240, 240, 255))
+    paint(px, s, s, lambda x, y: 52 <= x <= 76 and 78 <= y <= 88, (60, 190, 120, 255))
+    for r in (14, 26, 38):
+        def arc(x, y, r=r):
+            d = math.hypot(x - 64, y - 62)
+            ang = math.degrees(math.atan2(-(y - 62), x - 64))
+            return abs(d - r) <= 3.2 and 45 <= ang <= 135
+        paint(px, s, s, arc, (240, 240, 240, 255))
+    write_png(os.path.join(OUT, "ravlo.png"), s, s, px)
+
+
 if __name__ == "__main__":
     os.makedirs(OUT, exist_ok=True)
     circle_icon("Qelt_server_staus_online.png", (60, 190, 80, 255))
@@ -165,3 +187,4 @@ if __name__ == "__main__":
     cancel_icon()
     logo("Qelt_logo_ru.png", "RAVLO RU", (60, 150, 220, 255))
     logo("Qelt_logo_en.png", "RAVLO EN", (60, 190, 120, 255))
+    app_icon()

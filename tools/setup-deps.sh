@@ -7,7 +7,7 @@ packages=(
     qtbase5-dev qtbase5-dev-tools
     libqt5websockets5-dev libqt5serialport5-dev libqt5sql5-sqlite
     qttools5-dev qttools5-dev-tools
-    xvfb xauth fonts-dejavu-core openssl
+    xvfb xauth fonts-dejavu-core openssl desktop-file-utils
 )
 if [ "${RAVLO_WITH_BENCH:-0}" = 1 ]; then
     packages+=(libbenchmark-dev)

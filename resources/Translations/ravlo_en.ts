@@ -249,6 +249,85 @@
     </message>
 </context>
 <context>
+    <name>CIAboutDevice</name>
+    <message>
+        <source>Регистрация устройства</source>
+        <translation>Device registration</translation>
+    </message>
+    <message>
+        <source>Таблица устройств</source>
+        <translation>Device table</translation>
+    </message>
+    <message>
+        <source>Основные данные</source>
+        <translation>General data</translation>
+    </message>
+    <message>
+        <source>Дополнительные данные</source>
+        <translation>Additional data</translation>
+    </message>
+    <message>
+        <source>&amp;Добавить</source>
+        <translation>&amp;Add</translation>
+    </message>
+    <message>
+        <source>Добавлять в автоматическом режиме</source>
+        <translation>Add in auto-mode</translation>
+    </message>
+    <message>
+        <source>Открыть файл с запросами</source>
+        <translation>Open requests file</translation>
+    </message>
+    <message>
+        <source>Стоп</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>Удаление устройства</source>
+        <translation>Remove device</translation>
+    </message>
+    <message>
+        <source>Вы действительно хотите удалить устройство DevEUI:%1 с сервера?</source>
+        <translation>Are you sure you want to remove device DevEUI:%1 from server?</translation>
+    </message>
+    <message>
+        <source>сервер не сообщил результат</source>
+        <translation>the server gave no result</translation>
+    </message>
+    <message>
+        <source>Не удалено: %1</source>
+        <translation>Not removed: %1</translation>
+    </message>
+    <message>
+        <source>Нет подключения к серверу: запросы из файла не отправлены.</source>
+        <translation>No connection to the server: the requests of the file were not sent.</translation>
+    </message>
+    <message>
+        <source>Открыть файл</source>
+        <translation>Open file</translation>
+    </message>
+    <message>
+        <source>Текстовые файлы (*.txt);</source>
+        <translation>Text files (*.txt);</translation>
+    </message>
+    <message>
+        <source>Отправлено запросов: %1, пропущено строк: %2</source>
+        <translation>Requests sent: %1, lines skipped: %2</translation>
+    </message>
+    <message>
+        <source>Остановлено.</source>
+        <translation>Stopped.</translation>
+    </message>
+    <message>
+        <source>Нет подключения к серверу: остальные запросы не отправлены.</source>
+        <translation>No connection to the server: the remaining requests were not sent.</translation>
+    </message>
+    <message>
+        <source>Не удалось открыть файл.</source>
+        <translation>The file could not be opened.</translation>
+    </message>
+</context>
+<context>
     <name>CLeftPanel</name>
     <message>
         <source>:/icons/Qelt_logo_ru.png</source>
@@ -407,6 +486,117 @@
         <source>&amp;Обновить</source>
         <translation>&amp;Refresh</translation>
     </message>
+    <message>
+        <source>Загрузить файл ключей…</source>
+        <translation>Load key file…</translation>
+    </message>
+    <message>
+        <source>Выберите файл ключей</source>
+        <translation>Choose the key file</translation>
+    </message>
+    <message>
+        <source>Файлы CSV (*.csv);;Все файлы (*)</source>
+        <translation>CSV files (*.csv);;All files (*)</translation>
+    </message>
+    <message>
+        <source>Файл ключей не загружен</source>
+        <translation>No key file loaded</translation>
+    </message>
+    <message>
+        <source>Файл ключей: %1 (устройств: %2)</source>
+        <translation>Key file: %1 (%2 devices)</translation>
+    </message>
+</context>
+<context>
+    <name>CServerDataView</name>
+    <message>
+        <source>Данные устройства с сервера</source>
+        <translation>Device data from the server</translation>
+    </message>
+    <message>
+        <source>Зарегистрировано устройств: </source>
+        <translation>Registered devices: </translation>
+    </message>
+    <message>
+        <source>AppsKye:</source>
+        <translation>AppsKye:</translation>
+    </message>
+    <message>
+        <source>Имя устройства: </source>
+        <translation>Device name: </translation>
+    </message>
+    <message>
+        <source>Класс устройства: </source>
+        <translation>Device class: </translation>
+    </message>
+    <message>
+        <source>Время отклика(мс): </source>
+        <translation>Response time(ms): </translation>
+    </message>
+    <message>
+        <source>Частотный план: </source>
+        <translation>Frequency plan: </translation>
+    </message>
+    <message>
+        <source>Частота 4:</source>
+        <translation>Freq 4:</translation>
+    </message>
+    <message>
+        <source>Частота 5:</source>
+        <translation>Freq 5:</translation>
+    </message>
+    <message>
+        <source>Частота 6:</source>
+        <translation>Freq 6:</translation>
+    </message>
+    <message>
+        <source>Частота 7:</source>
+        <translation>Freq 7:</translation>
+    </message>
+    <message>
+        <source>Частота 8:</source>
+        <translation>Freq 8:</translation>
+    </message>
+    <message>
+        <source>Rx2 частота: </source>
+        <translation>RX2 frequency: </translation>
+    </message>
+    <message>
+        <source>Скорость передачи: </source>
+        <translation>Data rate: </translation>
+    </message>
+    <message>
+        <source>Мощность передачи: </source>
+        <translation>Transmit power: </translation>
+    </message>
+    <message>
+        <source>Окно RX: </source>
+        <translation>RX window: </translation>
+    </message>
+    <message>
+        <source>Задержка RX1: </source>
+        <translation>RX1 delay: </translation>
+    </message>
+    <message>
+        <source>Скорость передачи RX2: </source>
+        <translation>RX2 data rate: </translation>
+    </message>
+    <message>
+        <source>Задержка присоединения:</source>
+        <translation>Accept Join Delay:</translation>
+    </message>
+    <message>
+        <source>Широта: </source>
+        <translation>Latitude: </translation>
+    </message>
+    <message>
+        <source>Долгота: </source>
+        <translation>Longtitude: </translation>
+    </message>
+    <message>
+        <source>Высота над уровнем моря: </source>
+        <translation>Altitude: </translation>
+    </message>
 </context>
 <context>
     <name>CServerSettingsWidget</name>
@@ -472,6 +662,25 @@
         <source>Нет подключения к серверу: добавленные устройства не удалены с сервера.</source>
         <translation>No connection to the server: the added devices were not removed from the server.</translation>
     </message>
+    <message>
+        <source>Удаление устройств</source>
+        <translation>Remove devices</translation>
+    </message>
+    <message>
+        <source>Удалить с сервера устройства, добавленные в этом сеансе (%1)?</source>
+        <translation>Remove the devices added in this run (%1) from the server?</translation>
+    </message>
+</context>
+<context>
+    <name>CommissioningJournal</name>
+    <message>
+        <source>Журнал не записан (%1): %2</source>
+        <translation>The journal was not written (%1): %2</translation>
+    </message>
+    <message>
+        <source>Не удалось прочитать журнал %1: %2</source>
+        <translation>The journal %1 could not be read: %2</translation>
+    </message>
 </context>
 <context>
     <name>DetailsButtonDelegate</name>
@@ -497,6 +706,119 @@
     <message>
         <source>Действие</source>
         <translation>Action</translation>
+    </message>
+</context>
+<context>
+    <name>JournalModel</name>
+    <message>
+        <source>Время</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>Сервер</source>
+        <translation>Server</translation>
+    </message>
+    <message>
+        <source>Пользователь</source>
+        <translation>User</translation>
+    </message>
+    <message>
+        <source>Действие</source>
+        <translation>Action</translation>
+    </message>
+    <message>
+        <source>Имя устройства</source>
+        <translation>Device name</translation>
+    </message>
+    <message>
+        <source>Статус</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>регистрация</source>
+        <translation>registration</translation>
+    </message>
+    <message>
+        <source>удаление</source>
+        <translation>deletion</translation>
+    </message>
+</context>
+<context>
+    <name>JournalView</name>
+    <message>
+        <source>Журнал</source>
+        <translation>Journal</translation>
+    </message>
+    <message>
+        <source>часть DevEUI</source>
+        <translation>part of the DevEUI</translation>
+    </message>
+    <message>
+        <source>Статус:</source>
+        <translation>Status:</translation>
+    </message>
+    <message>
+        <source>Выгрузить дни с</source>
+        <translation>Export the days from</translation>
+    </message>
+    <message>
+        <source>по</source>
+        <translation>to</translation>
+    </message>
+    <message>
+        <source>Экспорт в CSV…</source>
+        <translation>Export to CSV…</translation>
+    </message>
+    <message>
+        <source>Нечитаемых строк в журнале пропущено: %1</source>
+        <translation>Unreadable journal lines skipped: %1</translation>
+    </message>
+    <message>
+        <source>все</source>
+        <translation>all</translation>
+    </message>
+    <message>
+        <source>Сохранить журнал</source>
+        <translation>Save the journal</translation>
+    </message>
+    <message>
+        <source>Файлы CSV (*.csv)</source>
+        <translation>CSV files (*.csv)</translation>
+    </message>
+    <message>
+        <source>Первый день выгрузки позже последнего</source>
+        <translation>The first day of the export is after the last one</translation>
+    </message>
+    <message>
+        <source>Не удалось сохранить %1: %2</source>
+        <translation>Could not save %1: %2</translation>
+    </message>
+    <message>
+        <source>Выгружено строк: %1 в %2</source>
+        <translation>Lines exported: %1 to %2</translation>
+    </message>
+</context>
+<context>
+    <name>KeyFile</name>
+    <message>
+        <source>Не удалось открыть файл ключей: %1</source>
+        <translation>The key file could not be opened: %1</translation>
+    </message>
+    <message>
+        <source>Файл ключей слишком велик (больше %1 МБ)</source>
+        <translation>The key file is too large (over %1 MB)</translation>
+    </message>
+    <message>
+        <source>В файле нет ни одной строки с DevEUI и ключами (AppKey или AppSKey и NwkSKey)</source>
+        <translation>The file has no line with a DevEUI and keys (AppKey, or AppSKey and NwkSKey)</translation>
+    </message>
+    <message>
+        <source>Ключи взяты из файла ключей</source>
+        <translation>Keys from the key file</translation>
+    </message>
+    <message>
+        <source>В файле ключей нет ключей для этого DevEUI</source>
+        <translation>No keys for this DevEUI in the key file</translation>
     </message>
 </context>
 <context>
@@ -527,6 +849,49 @@
     <message>
         <source>Нет подключения к серверу: данные не отправлены.</source>
         <translation>No connection to the server: the data was not sent.</translation>
+    </message>
+</context>
+<context>
+    <name>Tr005Code</name>
+    <message>
+        <source>Код LoRaWAN (LW:) должен быть одной строкой</source>
+        <translation>A LoRaWAN code (LW:) must be a single line</translation>
+    </message>
+    <message>
+        <source>В коде LoRaWAN (LW:) не хватает полей: %1 вместо не менее 5</source>
+        <translation>The LoRaWAN code (LW:) lacks fields: %1 instead of at least 5</translation>
+    </message>
+    <message>
+        <source>Неизвестная версия кода LoRaWAN: «%1» (ожидается D0)</source>
+        <translation>Unknown LoRaWAN code version: &quot;%1&quot; (D0 expected)</translation>
+    </message>
+    <message>
+        <source>JoinEUI в коде LoRaWAN должен состоять из 16 шестнадцатеричных цифр: «%1»</source>
+        <translation>The JoinEUI of a LoRaWAN code must be 16 hexadecimal digits: &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>DevEUI в коде LoRaWAN должен состоять из 16 шестнадцатеричных цифр: «%1»</source>
+        <translation>The DevEUI of a LoRaWAN code must be 16 hexadecimal digits: &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>ProfileID в коде LoRaWAN должен состоять из 8 шестнадцатеричных цифр: «%1»</source>
+        <translation>The ProfileID of a LoRaWAN code must be 8 hexadecimal digits: &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>В коде LoRaWAN есть пустое поле</source>
+        <translation>The LoRaWAN code has an empty field</translation>
+    </message>
+    <message>
+        <source>Поле %1 повторяется в коде LoRaWAN</source>
+        <translation>Field %1 appears twice in the LoRaWAN code</translation>
+    </message>
+    <message>
+        <source>Контрольная сумма кода LoRaWAN должна быть последним полем из 4 шестнадцатеричных цифр: «%1»</source>
+        <translation>The checksum of a LoRaWAN code must be the last field, 4 hexadecimal digits: &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>Контрольная сумма кода LoRaWAN не совпадает: «%1» — код считан с ошибкой</source>
+        <translation>The checksum of the LoRaWAN code does not match: &quot;%1&quot; — the code was misread</translation>
     </message>
 </context>
 </TS>

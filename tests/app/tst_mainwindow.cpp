@@ -1,11 +1,11 @@
-#include "app/AppStartup.h"
 #include "app/CMainWindow.h"
-#include "app/CSettings.h"
 #include "app/CTopPanel.h"
 #include "common/LoopbackServer.h"
 #include "common/TestRegistry.h"
-#include "downlink/SendDataDialog.h"
+#include "downlink/widgets/SendDataDialog.h"
+#include "foundation/CSettings.h"
 #include "intake/ScannedDevices.h"
+#include "server/CMessageParser.h"
 #include "server/Protocol.h"
 
 #include <QComboBox>
@@ -14,7 +14,10 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QtTest>
+
+#include <functional>
 
 class TestMainWindow : public QObject
 {
@@ -22,6 +25,7 @@ class TestMainWindow : public QObject
 private slots:
     void operatorLogsInAndRemovesAddedDevices();
     void sendDataButtonReusesOneDialog();
+    void staysOnScreen();
     void languageChoiceStoresCodeAndRestarts_data();
     void languageChoiceStoresCodeAndRestarts();
 };
@@ -34,6 +38,24 @@ template <typename T> T* find(QWidget& parent, const char* name)
         qFatal("no widget %s", name);
     return child;
 }
+// Runs the action and answers each message box it opens with the next of the given buttons;
+// returns the boxes' texts.
+QStringList answerBoxes(QList<QMessageBox::StandardButton> answers, const std::function<void()>& action)
+{
+    QStringList texts;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || answers.isEmpty())
+            return;
+        texts << box->text();
+        QAbstractButton* button = box->button(answers.takeFirst());
+        (button ? button : box->buttons().value(0))->click();
+    });
+    poll.start(10);
+    action();
+    return texts;
+}
 } // namespace
 
 void TestMainWindow::operatorLogsInAndRemovesAddedDevices()
@@ -41,22 +63,21 @@ void TestMainWindow::operatorLogsInAndRemovesAddedDevices()
     LoopbackServer server;
     server.setCredentials(QStringLiteral("operator"), QStringLiteral("p@ss word"));
     server.setServerInfo(true, 3, 4);
-    AppStartup::connectClientToParser();
+    CMessageParser::connectClientToParser();
     CMainWindow window;
     window.show();
 
+    // An empty record asks nothing and sends nothing.
+    auto* remove = find<QPushButton>(window, "removeAddedButton");
+    QCOMPARE(answerBoxes({}, [&] { QTest::mouseClick(remove, Qt::LeftButton); }), QStringList());
+
     // Before the login the removal cannot go out: the operator is told and the record keeps its devices.
     ScannedDevices::instance()->add(QStringLiteral("70B3D5E75E000001"));
-    QString warning;
-    QTimer::singleShot(0, this, [&warning] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            warning = box->text();
-            box->accept();
-        }
-    });
-    QTest::mouseClick(find<QPushButton>(window, "removeAddedButton"), Qt::LeftButton);
-    QCOMPARE(warning,
-             QStringLiteral("Нет подключения к серверу: добавленные устройства не удалены с сервера."));
+    QCOMPARE(
+        answerBoxes({QMessageBox::Yes, QMessageBox::Ok}, [&] { QTest::mouseClick(remove, Qt::LeftButton); }),
+        QStringList(
+            {QStringLiteral("Удалить с сервера устройства, добавленные в этом сеансе (1)?"),
+             QStringLiteral("Нет подключения к серверу: добавленные устройства не удалены с сервера.")}));
     QCOMPARE(ScannedDevices::instance()->keys(), QStringList{QStringLiteral("70B3D5E75E000001")});
     QCOMPARE(find<QLabel>(window, "addedCountLabel")->text(), QStringLiteral("1"));
 
@@ -75,7 +96,10 @@ void TestMainWindow::operatorLogsInAndRemovesAddedDevices()
 
     ScannedDevices::instance()->add(QStringLiteral("70B3D5E75E000002"));
     QCOMPARE(find<QLabel>(window, "addedCountLabel")->text(), QStringLiteral("2"));
-    QTest::mouseClick(find<QPushButton>(window, "removeAddedButton"), Qt::LeftButton);
+    // No keeps everything; Yes removes both.
+    answerBoxes({QMessageBox::No}, [&] { QTest::mouseClick(remove, Qt::LeftButton); });
+    QCOMPARE(find<QLabel>(window, "addedCountLabel")->text(), QStringLiteral("2"));
+    answerBoxes({QMessageBox::Yes}, [&] { QTest::mouseClick(remove, Qt::LeftButton); });
     QCOMPARE(find<QLabel>(window, "addedCountLabel")->text(), QStringLiteral("0"));
     QTRY_COMPARE(server.receivedObjects(Protocol::Cmd::deleteDevicesReq).size(), 1);
     QCOMPARE(
@@ -97,6 +121,27 @@ void TestMainWindow::sendDataButtonReusesOneDialog()
     QTest::mouseClick(button, Qt::LeftButton);
     QCOMPARE(window.findChildren<SendDataDialog*>(), QList<SendDataDialog*>{first});
     QVERIFY(first->isVisible());
+}
+
+// However large the window, its top-left corner stays on the screen.
+void TestMainWindow::staysOnScreen()
+{
+    CMainWindow window;
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    for (const QSize& size : {QSize(640, 480), available.size() - QSize(10, 10), available.size() * 2}) {
+        window.resize(size);
+        QMetaObject::invokeMethod(&window, "moveToCenter");
+        QVERIFY2(available.contains(window.pos()),
+                 qPrintable(QStringLiteral("%1,%2").arg(window.x()).arg(window.y())));
+        if (window.width() <= available.width())
+            QVERIFY(window.x() + window.width() - 1 <= available.right());
+    }
+    // A small window sits left of and above the centre, as far as the screen allows (the
+    // offscreen screen is 800 pixels wide: 480 pixels left of its centre is off it).
+    window.resize(640, 480);
+    QMetaObject::invokeMethod(&window, "moveToCenter");
+    const QPoint wanted = available.center() - QPoint(480, 216);
+    QCOMPARE(window.pos(), QPoint(qMax(available.left(), wanted.x()), qMax(available.top(), wanted.y())));
 }
 
 void TestMainWindow::languageChoiceStoresCodeAndRestarts_data()

@@ -1,6 +1,5 @@
 #include "common/LoopbackServer.h"
 
-#include "app/AppStartup.h"
 #include "server/CMessageParser.h"
 #include "server/CServerClient.h"
 #include "server/Protocol.h"
@@ -170,7 +169,7 @@ bool loginToLoopbackServer(LoopbackServer& server, const QString& login, const Q
 {
     static bool wired = false;
     if (!wired) {
-        AppStartup::connectClientToParser();
+        CMessageParser::connectClientToParser();
         wired = true;
     }
     CServerClient* client = CServerClient::instance();

@@ -1,7 +1,7 @@
-#include "app/CSettings.h"
 #include "common/LoopbackServer.h"
 #include "common/TestRegistry.h"
-#include "downlink/SendDataDialog.h"
+#include "downlink/widgets/SendDataDialog.h"
+#include "foundation/CSettings.h"
 #include "server/Protocol.h"
 
 #include <QCheckBox>

@@ -1,9 +1,9 @@
 #include "common/LoopbackServer.h"
 #include "common/TestRegistry.h"
 #include "downlink/DataSender.h"
-#include "intake/DetailsButtonDelegate.h"
 #include "intake/DeviceListModel.h"
 #include "intake/ScannedDevices.h"
+#include "intake/widgets/DetailsButtonDelegate.h"
 #include "server/Protocol.h"
 
 #include <QAbstractItemModelTester>

@@ -1,7 +1,10 @@
 #include "common/TestRegistry.h"
-#include "intake/CScanerSettings.h"
+#include "foundation/CSettings.h"
 #include "intake/ScanDecoder.h"
+#include "intake/Tr005Code.h"
+#include "intake/widgets/CScanerSettings.h"
 
+#include <QLabel>
 #include <QPushButton>
 #include <QtTest>
 
@@ -12,11 +15,15 @@
 
 namespace {
 
-// A scan as the tests spell it: "sn:" and the serial number, or the six credential fields.
+// A scan as the tests spell it: "sn:" and the serial number, or the six credential fields and sn.
 QString describe(const LoRaDevice& d)
 {
-    return QStringList{d.devEui, d.appEui, d.appKey, QString::number(d.devAddress, 16), d.appsKey, d.nwksKey}
-        .join(QLatin1Char('|'));
+    QString text =
+        QStringList{d.devEui, d.appEui, d.appKey, QString::number(d.devAddress, 16), d.appsKey, d.nwksKey}
+            .join(QLatin1Char('|'));
+    if (!d.sn.isEmpty())
+        text += "|sn=" + d.sn;
+    return text;
 }
 
 // A pseudo-terminal standing in for the scanner: the test writes the scanner's bytes to the master
@@ -41,13 +48,20 @@ struct PtyScanner : Pty, CScanerSettings
 {
     QString path = QString::fromLocal8Bit(name); // the one port listed; empty: none
     QStringList scans;
+    QString nextKeyFile; // what the operator picks in the file chooser
 
     PtyScanner() : CScanerSettings(nullptr, FirstRefresh::byDerivedClass)
     {
         connect(this, &CScanerSettings::newSN, [this](const QString& sn) { scans << "sn:" + sn; });
         connect(this, &CScanerSettings::newDeviceInfo, [this](const LoRaDevice& d) { scans << describe(d); });
+        connect(this, &CScanerSettings::scanUnreadable,
+                [this](const QString& why) { scans << "unreadable:" + why; });
+        connect(this, &CScanerSettings::keySourceNote, [this](const QString& note, bool fromFile) {
+            scans << (fromFile ? "keys:" : "no keys:") + note;
+        });
         refreshPorts();
     }
+    QString askKeyFileName() override { return nextKeyFile; }
     QList<PortEntry> listPorts() const override
     {
         return path.isEmpty() ? QList<PortEntry>() : QList<PortEntry>{{QFileInfo(path).fileName(), {}, path}};
@@ -63,56 +77,40 @@ class TestScanner : public QObject
 {
     Q_OBJECT
 private slots:
-    void decodesScan_data();
-    void decodesScan();
+    void scansThroughRealPort_data();
+    void scansThroughRealPort();
+    void keyFileCompletesScansAndIsRemembered();
     void splitScanIsOneAndScansApartAreTwo();
     void vanishedPortIsClosedOnce();
     void showsPortState();
 };
 
-void TestScanner::decodesScan_data()
+void TestScanner::scansThroughRealPort_data()
 {
     QTest::addColumn<QByteArray>("scan");
-    QTest::addColumn<QString>("expected");
-    QTest::addColumn<bool>("viaPty"); // a few rows also go through a real port
-    const auto row = [](const char* name, const QByteArray& scan, const QString& expected, bool pty = false) {
-        QTest::newRow(name) << scan << expected << pty;
+    QTest::addColumn<QStringList>("expected"); // what the panel emitted, described
+    const auto row = [](const char* name, const QByteArray& scan, const QStringList& expected) {
+        QTest::newRow(name) << scan << expected;
     };
-    const QString none = QStringLiteral("|||0||");
-    row("barcode", "SN0042", "sn:SN0042", true);
-    row("barcode, CR", "SN0042\r", "sn:SN0042", true);
-    row("barcode, every CR dropped, blanks kept", " SN\r 42\r", "sn: SN 42");
-    row("barcode, UTF-8 up to NUL", QByteArray("Счёт\0x\n", 11), "sn:Счёт");
-    row("QR, key=value, lower-case values", "DevEUI=70b3\nAppEUI=01\nAppKey=2b\n", "70B3|01|2B|0||", true);
-    row("QR, key: value, no final LF", "DevEUI: 70B3\nAppEui: 01\nAppKey: 2B", "70B3|01|2B|0||");
-    row("QR, CR LF", "DevEUI=70b3\r\nAppKey=2b\r\nDevAddress: 26011bda\r\n", "70B3||2B|26011bda||", true);
-    row("QR, CR inside a line kept", "DevEUI=70\r12\r\n", "70\r12|||0||");
-    row("blank on both sides of =", "DevEUI = 70B3\n", " 70B3|||0||");
-    row("two blanks after the key", "DevEUI:  70B3\n", none);
-    row("key case ignored", "deveui=ab\nNWKSKEY=cd\n", "AB|||0||CD");
-    row("ABP, AppSKey not AppKey", "DevAddress: FFFFFFFF\nAppSKey: ab\nNwkSKey: cd\n", "|||ffffffff|AB|CD");
-    row("DevAddr, not hexadecimal", "DevAdd=26011BDZ\n", none);
-    row("DevAddr, over 32 bits", "DevAdd=126011BDA\n", none);
-    row("lines without = or blank, unknown keys", "DevEUI:70B3\nNotes\nModel: QR-7\n", none);
-    row("only a line feed", "\n", none);
-    row("empty lines skipped", "\n\nDevEUI=ab\n\n", "AB|||0||");
-    row("one line, two keys; later line wins", "DevEUI AppEUI=ab\nDevEUI=cd\n", "CD|AB||0||");
-    row("value with a second =", "AppKey=ab=cd\n", none);
-    row("value after the first blank only", "AppEUI: 00 01\n", "|00||0||");
+    row("barcode", "SN0042", {"sn:SN0042"});
+    row("barcode, CR", "SN0042\r", {"sn:SN0042"});
+    row("barcode, CR LF", "SN0042\r\n", {"sn:SN0042"});
+    row("QR, key=value, lower-case values", "DevEUI=70b3\nAppEUI=01\nAppKey=2b\n", {"70B3|01|2B|0||"});
+    row("QR, CR LF", "DevEUI=70b3\r\nAppKey=2b\r\nDevAddress: 26011bda\r\n", {"70B3||2B|26011bda||"});
+    row("LoRaWAN code, CR LF", "LW:D0:70b3d57ed0000001:70b3d57ed0001234:00010001:SAB-1234:C392A\r\n",
+        {"70B3D57ED0001234|70B3D57ED0000001||0|||sn=AB-1234"});
+    row("LoRaWAN code, wrong checksum", "LW:D0:70b3d57ed0000001:70b3d57ed0001234:00010001:SAB-1234:C392B\r\n",
+        {"unreadable:" +
+         Tr005Code::parse("LW:D0:70b3d57ed0000001:70b3d57ed0001234:00010001:SAB-1234:C392B").faultText()});
 }
 
-void TestScanner::decodesScan()
+void TestScanner::scansThroughRealPort()
 {
     QFETCH(QByteArray, scan);
-    QFETCH(QString, expected);
-    QFETCH(bool, viaPty);
-    const ScanResult result = ScanDecoder::decode(scan);
-    QCOMPARE(result.isSerialNumber() ? "sn:" + result.serialNumber : describe(result.device), expected);
-    if (viaPty) {
-        PtyScanner scanner;
-        QVERIFY(scanner.isOpen() && scanner.write(scan));
-        QTRY_COMPARE(scanner.scans, QStringList{expected});
-    }
+    QFETCH(QStringList, expected);
+    PtyScanner scanner;
+    QVERIFY(scanner.isOpen() && scanner.write(scan));
+    QTRY_COMPARE(scanner.scans, expected);
 }
 
 void TestScanner::splitScanIsOneAndScansApartAreTwo()
@@ -165,6 +163,70 @@ void TestScanner::showsPortState()
     scanner.refreshPorts();
     QVERIFY(!scanner.port());
     QCOMPARE(scanner.iconPath(), CScanerSettings::warningIcon);
+}
+
+void TestScanner::keyFileCompletesScansAndIsRemembered()
+{
+    const QString appKey = QStringLiteral("2B7E151628AED2A6ABF7158809CF4F3C");
+    const QString keyFile = QDir::current().absoluteFilePath(QStringLiteral("maker-keys.csv"));
+    const QString otherKeyFile = QDir::current().absoluteFilePath(QStringLiteral("other-keys.csv"));
+    for (const auto& [path, devEui] :
+         {std::pair(keyFile, "70b3d57ed0001234"), std::pair(otherKeyFile, "A1")}) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QStringLiteral("DevEUI=%1 AppKey=%2\r\n").arg(devEui, appKey.toLower()).toLatin1());
+    }
+    const auto forgetKeyFile = qScopeGuard([] { CSettings::writeValue(CSettings::keyFileName, QString()); });
+    static QStringList log;
+    log.clear();
+    const QtMessageHandler testHandler = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext&, const QString& line) { log << line; });
+    const auto restoreHandler = qScopeGuard([testHandler] { qInstallMessageHandler(testHandler); });
+
+    {
+        PtyScanner scanner;
+        QVERIFY(scanner.isOpen());
+        QVERIFY(scanner.loadKeyFile(keyFile));
+        auto* label = scanner.findChild<QLabel*>(QStringLiteral("scannerKeyFileLabel"));
+        QVERIFY(label->text().contains(QStringLiteral("maker-keys.csv")));
+        QCOMPARE(CSettings::readValue(CSettings::keyFileName).toString(), keyFile);
+
+        // A label without keys gets them from the file; an unknown DevEUI is said so; a label with
+        // its own key is left alone.
+        QVERIFY(scanner.write("LW:D0:70B3D57ED0000001:70B3D57ED0001234:00010001:SSN7\r\n"));
+        QTRY_COMPARE(scanner.scans,
+                     (QStringList{"70B3D57ED0001234|70B3D57ED0000001|" + appKey + "|0|||sn=SN7",
+                                  "keys:Ключи взяты из файла ключей"}));
+        scanner.scans.clear();
+        QVERIFY(scanner.write("LW:D0:70B3D57ED0000001:70B3D57ED0009999:00010001\n"));
+        QTRY_COMPARE(scanner.scans, (QStringList{"70B3D57ED0009999|70B3D57ED0000001||0||",
+                                                 "no keys:В файле ключей нет ключей для этого DevEUI"}));
+        scanner.scans.clear();
+        QVERIFY(scanner.write("DevEUI=70b3d57ed0001234\nAppKey=11\n"));
+        QTRY_COMPARE(scanner.scans, QStringList{"70B3D57ED0001234||11|0||"});
+
+        // A file that cannot be used changes nothing but the panel says so.
+        QVERIFY(!scanner.loadKeyFile(QStringLiteral("missing.csv")));
+        QCOMPARE(scanner.keyFilePath(), keyFile);
+        QVERIFY(label->text().contains(QStringLiteral("missing.csv")));
+        QCOMPARE(label->styleSheet(), QStringLiteral("color: rgb(255,0,0)"));
+        QCOMPARE(CSettings::readValue(CSettings::keyFileName).toString(), keyFile);
+    }
+
+    // The next start loads the remembered file again; the button loads another.
+    PtyScanner restarted;
+    QCOMPARE(restarted.keyFilePath(), keyFile);
+    QCOMPARE(restarted.keyFileDevices(), 1);
+    restarted.nextKeyFile = otherKeyFile;
+    restarted.findChild<QPushButton*>(QStringLiteral("scannerKeyFileButton"))->click();
+    QCOMPARE(restarted.keyFilePath(), otherKeyFile);
+    QCOMPARE(CSettings::readValue(CSettings::keyFileName).toString(), otherKeyFile);
+
+    // The keys stay in memory: neither the settings file nor the log holds them.
+    QFile settings(CSettings::instance()->fileName());
+    QVERIFY(settings.open(QIODevice::ReadOnly));
+    QVERIFY(!settings.readAll().toUpper().contains(appKey.toLatin1()));
+    QVERIFY(!log.join('\n').contains(appKey, Qt::CaseInsensitive));
 }
 
 RAVLO_REGISTER_TEST(TestScanner)

@@ -1,8 +1,8 @@
 #include "common/TestRegistry.h"
 #include "meters/AppDataKeys.h"
-#include "meters/CExtPulseSettingsField.h"
-#include "meters/CPulseSettingsField.h"
 #include "meters/PulseAppData.h"
+#include "meters/widgets/CExtPulseSettingsField.h"
+#include "meters/widgets/CPulseSettingsField.h"
 
 #include <QComboBox>
 #include <QJsonObject>

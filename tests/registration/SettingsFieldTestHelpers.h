@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/CSettings.h"
-#include "registration/CExpertSettingsField.h"
-#include "registration/CLoRaPresets.h"
-#include "registration/COptionalSettingsField.h"
+#include "foundation/CSettings.h"
+#include "registration/widgets/CExpertSettingsField.h"
+#include "registration/widgets/CLoRaPresets.h"
+#include "registration/widgets/COptionalSettingsField.h"
 
 #include <QApplication>
 #include <QCheckBox>

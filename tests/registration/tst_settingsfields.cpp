@@ -1,6 +1,9 @@
 #include "SettingsFieldTestHelpers.h"
 #include "common/TestRegistry.h"
 
+#include "server/CMessageParser.h"
+#include "server/FrequencyPlans.h"
+
 #include <QTranslator>
 
 namespace {
@@ -45,6 +48,8 @@ private slots:
     void coordinateEditsAcceptOnlyTheirRange();
     void longitudePlaceholderInBothLanguages();
     void settersAndThePlanHandler();
+    void planFieldAndServerNamingAgree_data();
+    void planFieldAndServerNamingAgree();
 };
 
 void TestSettingsFields::groupsExpandCollapseAndNest()
@@ -215,6 +220,33 @@ void TestSettingsFields::settersAndThePlanHandler()
     optional.freqPlan.plan = QStringLiteral("EU868");
     page.optional->setSettings(optional);
     QCOMPARE(frequencies(page), "fixed: " + eu868);
+}
+
+void TestSettingsFields::planFieldAndServerNamingAgree_data()
+{
+    QTest::addColumn<QString>("plan");
+    for (const QString& plan : FrequencyPlans::names())
+        QTest::newRow(qPrintable(plan)) << plan;
+}
+
+// A device registered with a named plan of the field is named after that plan when read back.
+void TestSettingsFields::planFieldAndServerNamingAgree()
+{
+    QFETCH(QString, plan);
+    SettingsPage page;
+    page.optional->expandAll();
+    page.choose("planBox", plan);
+    if (plan == FrequencyPlans::customName)
+        page.type("freqEdit4", QStringLiteral("868100000"));
+    const FreqPlanSettings chosen = page.optional->getSettings().freqPlan;
+    LoRaDevice device;
+    device.freq4 = chosen.freq4;
+    device.freq5 = chosen.freq5;
+    device.freq6 = chosen.freq6;
+    device.freq7 = chosen.freq7;
+    device.freq8 = chosen.freq8;
+    device.freqRx2 = chosen.freqRx2;
+    QCOMPARE(CMessageParser::frequencyPlanName(device), plan);
 }
 
 RAVLO_REGISTER_TEST(TestSettingsFields)

@@ -1,11 +1,10 @@
-#include "app/AppStartup.h"
-#include "app/CSettings.h"
 #include "common/LoopbackServer.h"
 #include "common/TestRegistry.h"
+#include "foundation/CSettings.h"
 #include "server/CMessageParser.h"
 #include "server/CServerClient.h"
-#include "server/CServerSettingsWidget.h"
 #include "server/Protocol.h"
+#include "server/widgets/CServerSettingsWidget.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -58,7 +57,7 @@ class TestConnection : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { AppStartup::connectClientToParser(); } // as start-up wires it
+    void initTestCase() { CMessageParser::connectClientToParser(); } // as start-up wires it
     void sessionEnds_data();
     void sessionEnds();
 };

@@ -109,6 +109,13 @@ struct ParserLog : QObject
         connect(p, &P::infoDevicesResp, this, [log](LoRaDevice d) { log("device", {describe(d)}); });
         connect(p, &P::mngDevRespSignal, this, [log](QString s) { log("status", {s}); });
         connect(p, &P::deviceMbRemoved, this, [log](QString s) { log("removed", {s}); });
+        connect(p, &P::mngDevResult, this, [log](QString devEui, QString s) { log("result", {devEui, s}); });
+        connect(p, &P::devicesDeleted, this, [log](QVector<QPair<QString, QString>> all) {
+            QStringList pairs;
+            for (const auto& pair : all)
+                pairs << pair.first + '=' + pair.second;
+            log("deleted", pairs);
+        });
         connect(p, &P::mngDevsRespSignal, this, [log](QVector<QPair<QString, QString>> all) {
             QStringList pairs;
             for (const auto& pair : all)
@@ -117,6 +124,16 @@ struct ParserLog : QObject
         });
     }
 };
+
+// The lines of a log without the counters the client asks for after every registration answer.
+QStringList withoutCounters(const QStringList& lines)
+{
+    QStringList kept;
+    for (const QString& line : lines)
+        if (!line.startsWith("info("))
+            kept << line;
+    return kept;
+}
 
 QString devices(const QString& list)
 {
@@ -141,9 +158,13 @@ private slots:
         QTEST(built, "expected");
     }
     void requestsReachServer();
+    void answersFollowTheirRequests();
+    void loginEndForgetsWaitingRequests();
     void frames_data();
     void frames();
     void frequencyPlanNaming();
+    void keyRules_data();
+    void keyRules();
 };
 
 void TestParser::deviceObject_data()
@@ -191,17 +212,19 @@ void TestParser::requestsReachServer()
     QVERIFY(loginToLoopbackServer(server));
     server.clearReceived();
     CMessageParser* p = CMessageParser::instance();
+    ParserLog log;
     const LoRaDevice first = chosenDevice();
     const QJsonObject data{{"devEui", "01"}, {"object", "Дом 1"}};
     p->mngDevReq(first);
     p->mngDevsReq({first, unsetDevice()});
     p->manageAppdataReq({QJsonDocument(data)});
-    // After a single registration answer the client asks for the device as the server now holds
-    // it (for nobody after a refusal); after every answer with statuses it asks for the counters.
+    // The first answer is the single device's: the client asks for it as the server now holds
+    // it. The second is the list's, though it holds one entry: no per-device query. The third
+    // and fourth come unasked and are told apart by their count; a refused device is asked for
+    // too, a status without a DevEUI is not. Every answer with statuses asks for the counters.
     for (const char* statuses :
          {R"([{"devEui":"70B3D5E75E001234","status":"added"}])", R"([{"devEui":"01","status":"updated"}])",
-          R"([{"devEui":"01","status":"reginfoAlreadyExist"}])",
-          R"([{"devEui":"01","status":"added"},{"devEui":"02","status":"updated"}])", "[]"})
+          R"([{"devEui":"01","status":"reginfoAlreadyExist"}])", R"([{"status":"added"}])", "[]"})
         server.sendToClient(R"({"cmd":"manage_devices_resp","device_add_status":)" + QString(statuses) + '}');
     // Frames are handled in order: a marker sent once the last answer is handled comes after all of it.
     QSignalSpy handled(p, &CMessageParser::deviceMbRemoved);
@@ -218,13 +241,71 @@ void TestParser::requestsReachServer()
                                R"({"cmd":"manage_device_appdata_req","data_list":[)" + compact(data) + "]}",
                                query.arg(R"("70B3D5E75E001234")"),
                                info,
-                               query.arg(R"("01")"),
                                info,
-                               query.arg(""),
+                               query.arg(R"("01")"),
                                info,
                                info,
                                marker};
     QCOMPARE(server.receivedFrames(), expected); // the client sends compact text with sorted keys
+    QCOMPARE(withoutCounters(log.lines),
+             QStringList({"result(70B3D5E75E001234,added)", "status(added)", "statuses(01=updated)",
+                          "result(01,reginfoAlreadyExist)", "status(reginfoAlreadyExist)", "result(,added)",
+                          "status(added)", "deleted()", "removed()"}));
+    QVERIFY(endLoopbackSession(server));
+}
+
+// Answers carry no request id: each "get_devices_resp" belongs to the oldest query still
+// waiting, a one-device answer to the server view alone, a whole-list answer to the table
+// (and to the server view for the device last asked about).
+void TestParser::answersFollowTheirRequests()
+{
+    LoopbackServer server;
+    QVERIFY(loginToLoopbackServer(server));
+    server.clearReceived();
+    CMessageParser* p = CMessageParser::instance();
+    ParserLog log;
+    LoRaDevice viewed;
+    viewed.devEui = "70B3D5E75E00000A";
+    p->getDevReq(viewed);
+    p->getDevicesListReq();
+    p->getDevReq(LoRaDevice()); // nobody to ask for: a query without DevEUIs would list every device
+    p->getDevicesListReq();
+    p->getDevReq(viewed);
+    QTRY_COMPARE(server.receivedFrames().size(), 4);
+    const QString one = R"({"cmd":"get_devices_req","select":{"devEui_list":["70B3D5E75E00000A"]}})";
+    const QString all = R"({"cmd":"get_devices_req"})";
+    QCOMPARE(server.receivedFrames(), QStringList({one, all, all, one}));
+
+    const QString a = R"({"devEui":"70b3d5e75e00000a","devName":"a"})";
+    const QString b = R"({"devEui":"70B3D5E75E00000B","devName":"b"})";
+    for (const QString& answer : {devices('[' + a + ',' + b + ']'), devices('[' + b + ',' + a + ",{}]"),
+                                  devices('[' + b + ']'), devices("[]")})
+        server.sendToClient(answer);
+    QTRY_COMPARE(log.lines.size(), 6);
+    QCOMPARE(log.lines, QStringList({"device(devEui=70B3D5E75E00000A devName=a classCGate=1)", "list(3)",
+                                     "device(devEui=70B3D5E75E00000A devName=a classCGate=1)", "list(1)",
+                                     "device()", "device()"}));
+    QVERIFY(endLoopbackSession(server));
+}
+
+void TestParser::loginEndForgetsWaitingRequests()
+{
+    LoopbackServer server;
+    QVERIFY(loginToLoopbackServer(server));
+    CMessageParser* p = CMessageParser::instance();
+    p->getDevicesListReq();
+    p->mngDevsReq({unsetDevice(), unsetDevice()});
+    QTRY_COMPARE(server.receivedCommands().count("manage_devices_req"), 1);
+    QVERIFY(endLoopbackSession(server));
+    QVERIFY(loginToLoopbackServer(server));
+    // Answers of the new login owe nothing to the requests of the old one.
+    ParserLog log;
+    server.sendToClient(devices(R"([{"devEui":"01"}])"));
+    server.sendToClient(
+        R"({"cmd":"manage_devices_resp","device_add_status":[{"devEui":"01","status":"added"}]})");
+    QTRY_COMPARE(withoutCounters(log.lines).size(), 3);
+    QCOMPARE(withoutCounters(log.lines),
+             QStringList({"device(devEui=01 classCGate=1)", "result(01,added)", "status(added)"}));
     QVERIFY(endLoopbackSession(server));
 }
 
@@ -261,18 +342,20 @@ void TestParser::frames_data()
          R"({"cmd":"manage_devices_resp","device_add_status":[{"devEui":"01","status":"added"},{"devEui":"02"},)"
          R"({"devEui":"03","status":"invalidDevEui"},{"status":"updated","devEui":"04"}]})",
          R"({"cmd":"manage_devices_resp","device_add_status":[{"devEui":1,"status":2},7]})"},
-        {"status(reginfoAlreadyExist)", "statuses(01=added,03=invalidDevEui,04=updated)", "statuses(=)"});
+        {"result(01,reginfoAlreadyExist)", "status(reginfoAlreadyExist)",
+         "statuses(01=added,03=invalidDevEui,04=updated)", "statuses(=)"});
     row("delete statuses",
         {R"({"cmd":"delete_devices_resp","device_delete_status":[{"devEui":"01","status":"deleted"},)"
          R"({"devEui":"02","status":"notFound"},{"devEui":"03"}]})"},
-        {"removed(notFound)"});
+        {"deleted(01=deleted,02=notFound)", "removed(notFound)"});
 
     // Only the first device has keys and a name: none of it may reach the record of the last one.
-    row("list gives the last device alone",
+    // Answers that no request is waiting for go to the server view alone, never to the table.
+    row("unasked list gives the last device alone",
         {devices(R"([{"devEui":"0000000000000001","devName":"first","ABP":{"devAddress":5,"appsKey":"AA"},)"
                  R"("rxWindow":2},{"devEui":"00000000000000ab"},17])"),
          devices(R"([{"devEui":"0000000000000001"},{}])")},
-        {"list(3)", "device(devEui=00000000000000AB classCGate=1)", "list(2)", "device(classCGate=1)"});
+        {"device(devEui=00000000000000AB classCGate=1)", "device(classCGate=1)"});
     row("no device",
         {devices("[]"), R"({"cmd":"get_devices_resp"})", devices(R"({"devEui":"01"})"),
          devices(R"(["01",2])")},
@@ -280,15 +363,15 @@ void TestParser::frames_data()
     row("device, keys in lower case, no name",
         {devices(
             R"([{"devEui":"01","devName":"","ABP":{"appsKey":"a1","devAddress":-67064831},"OTAA":{"appKey":"b2"}}])")},
-        {"list(1)", "device(devEui=01 appKey=B2 devAddress=4227902465 appsKey=A1 devName=Имя не установлено "
-                    "classCGate=1 abp=true otaa=true)"});
+        {"device(devEui=01 appKey=B2 devAddress=4227902465 appsKey=A1 devName=Имя не установлено "
+         "classCGate=1 abp=true otaa=true)"});
     row("device, wrong types",
         {devices(
              R"([{"devEui":12,"devName":[],"class":{},"reactionTime":"30","freqRx2":true,"preferDr":null,)"
              R"("rxWindow":1.5,"serverAdrEnable":"true","frequencyPlan":[864100000],"position":"here",)"
              R"("ABP":{"devAddress":"FC00AC01"},"OTAA":[1]}])"),
          devices(R"([{"devEui":"01","ABP":{"devAddress":4294967296}}])")},
-        {"list(1)", "device(devName=Имя не установлено classCGate=1 abp=true)", "list(1)",
+        {"device(devName=Имя не установлено classCGate=1 abp=true)",
          "device(devEui=01 classCGate=1 abp=true)"});
 }
 
@@ -313,6 +396,73 @@ void TestParser::frequencyPlanNaming()
              QStringLiteral("EU868"));
     QCOMPARE(plan(QString(ru).replace("869100000", "869525000")), QStringLiteral("custom")); // RX2 counts too
     QCOMPARE(plan(R"("frequencyPlan":{},"freqRx2":869100000)"), QString()); // no plan, no name
+    // KZ868 shares EU868's channels; its RX2 frequency tells them apart.
+    QCOMPARE(plan(QString(ru).replace("864", "867").replace("869100000", "867500000")),
+             QStringLiteral("KZ868"));
+}
+
+// Each rule that leaves a number out of the device object, at the values either side of it.
+void TestParser::keyRules_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("sent");
+    struct Rule
+    {
+        const char* field;
+        const char* path;
+        QVector<QPair<double, bool>> cases;
+    };
+    const QVector<QPair<double, bool>> chosenNumber{{-2, false}, {-1, false}, {0, true}};
+    const QVector<QPair<double, bool>> notMinusOne{{-2, true}, {-1, false}, {0, true}};
+    const Rule rules[] = {
+        {"reactionTime", "reactionTime", chosenNumber},
+        {"freq4", "frequencyPlan/freq4", chosenNumber},
+        {"freq8", "frequencyPlan/freq8", chosenNumber},
+        {"freqRx2", "freqRx2", chosenNumber},
+        {"preferDr", "preferDr", chosenNumber},
+        {"preferPower", "preferPower", chosenNumber},
+        {"rxWindow", "rxWindow", notMinusOne},
+        {"delayRx1", "delayRx1", notMinusOne},
+        {"drRx2", "drRx2", notMinusOne},
+        {"delayJoin1", "delayJoin1", notMinusOne},
+        {"altitude", "position/altitude", notMinusOne},
+        {"classCGate", "useDownlinkQueueClassC", {{0, false}, {1, true}}},
+        {"devAddress", "ABP/devAddress", {{0, false}, {1, true}}},
+        {"latitude", "position/latitude", {{-1.0, false}, {-1.0 + 1e-13, false}, {-0.99, true}}},
+        {"longitude", "position/longitude", {{-1.0, false}, {0, true}}},
+    };
+    for (const Rule& rule : rules) {
+        for (const auto& c : rule.cases)
+            QTest::addRow("%s=%g", rule.field, c.first) << rule.field << c.first << rule.path << c.second;
+    }
+}
+
+void TestParser::keyRules()
+{
+    QFETCH(QString, field);
+    QFETCH(double, value);
+    QFETCH(QString, path);
+    QFETCH(bool, sent);
+    LoRaDevice d = chosenDevice();
+    d.hasAbp = d.hasOtaa = false; // a first registration: every group of keys is eligible
+    QHash<QString, qint32*> numbers{
+        {"reactionTime", &d.reactionTime}, {"freq4", &d.freq4},       {"freq8", &d.freq8},
+        {"freqRx2", &d.freqRx2},           {"preferDr", &d.preferDr}, {"preferPower", &d.preferPower},
+        {"rxWindow", &d.rxWindow},         {"delayRx1", &d.delayRx1}, {"drRx2", &d.drRx2},
+        {"delayJoin1", &d.delayJoin1},     {"altitude", &d.altitude}, {"classCGate", &d.classCGate}};
+    if (numbers.contains(field))
+        *numbers.value(field) = qint32(value);
+    else if (field == "devAddress")
+        d.devAddress = quint32(value);
+    else
+        (field == "latitude" ? d.latitude : d.longitude) = value;
+    QJsonObject object = json(deviceText(d));
+    const QStringList keys = path.split('/');
+    for (int i = 0; i + 1 < keys.size(); ++i)
+        object = object.value(keys.at(i)).toObject();
+    QCOMPARE(object.contains(keys.last()), sent);
 }
 
 RAVLO_REGISTER_TEST(TestParser)

@@ -2,7 +2,6 @@
 #include "common/TestRegistry.h"
 
 #include "SimVocabulary.h"
-#include "app/AppStartup.h"
 #include "server/CMessageParser.h"
 #include "server/CServerClient.h"
 
@@ -329,7 +328,7 @@ void TestLnsSimProtocol::ravloLogsIn()
     QVERIFY(peer.start());
     peer.client.request(manageRequest(R"({"devEui":"$EUI1",$OTAA},{"devEui":"0011223344556677",$OTAA})"));
 
-    AppStartup::connectClientToParser();
+    CMessageParser::connectClientToParser();
     QSignalSpy info(CMessageParser::instance(), &CMessageParser::serverInfoResp);
     CServerClient* ravlo = CServerClient::instance();
     CLoraAuthReq request;

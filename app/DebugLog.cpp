@@ -1,8 +1,0 @@
-#include "app/DebugLog.h"
-
-QDebug debugLogLine(const char* function, int line)
-{
-    QDebug out = qDebug().noquote();
-    out << QStringLiteral("{%1}[%2] -").arg(QString::fromLatin1(function)).arg(line);
-    return out;
-}

@@ -1,0 +1,9 @@
+#include "common/TestRunner.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    return runRegisteredTests(argc, argv);
+}

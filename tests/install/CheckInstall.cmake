@@ -1,0 +1,22 @@
+# Installs the build into PREFIX and checks what landed there.
+file(REMOVE_RECURSE ${PREFIX})
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX}
+                RESULT_VARIABLE result OUTPUT_QUIET)
+if(NOT result EQUAL 0)
+    message(FATAL_ERROR "cmake --install failed: ${result}")
+endif()
+foreach(path bin/ravlo bin/ravlo-lns-sim share/applications/ravlo.desktop)
+    if(NOT EXISTS ${PREFIX}/${path})
+        message(FATAL_ERROR "not installed: ${path}")
+    endif()
+endforeach()
+file(GLOB_RECURSE icons ${PREFIX}/share/icons/*/ravlo.png)
+if(NOT icons)
+    message(FATAL_ERROR "no ravlo.png under share/icons")
+endif()
+find_program(DESKTOP_FILE_VALIDATE desktop-file-validate REQUIRED)
+execute_process(COMMAND ${DESKTOP_FILE_VALIDATE} ${PREFIX}/share/applications/ravlo.desktop
+                RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+if(NOT result EQUAL 0 OR NOT output STREQUAL "")
+    message(FATAL_ERROR "desktop-file-validate: ${output}")
+endif()

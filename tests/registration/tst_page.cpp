@@ -1,0 +1,457 @@
+#include "common/TestRegistry.h"
+#include "downlink/RequestsFileSender.h"
+#include "foundation/CSettings.h"
+#include "intake/DeviceListModel.h"
+#include "intake/ScannedDevices.h"
+#include "registration/PageTestSupport.h"
+#include "registration/SettingsFieldTestHelpers.h"
+
+#include <QFileDialog>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTemporaryDir>
+
+namespace {
+const QString devA = QStringLiteral("70B3D5E75E00000A");
+const QString devB = QStringLiteral("70B3D5E75E00000B");
+const QString devC = QStringLiteral("70B3D5E75E00000C");
+const QString notRegistered = QStringLiteral("Данное устройство, еще не зарегистрировано на сервере");
+const QString noConnection = QStringLiteral("Нет подлючения к серверу");
+const QString addedText = QStringLiteral(
+    "Device is not existed on server before and is registered with corresponding registration information");
+
+void setGroupInUse(CAbstatractSettingsField* field)
+{
+    groupBoxOf(field)->setChecked(true);
+}
+
+// Answers the file dialog that the action opens with the given file.
+void chooseFile(const QString& path, const std::function<void()>& action)
+{
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        poll.stop();
+        dialog->selectFile(path);
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    poll.start(10);
+    action();
+}
+} // namespace
+
+// The registration page on the real widgets, against a WebSocket server on the loopback.
+class TestPage : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void modes_data();
+    void modes();
+    void serialNumberLength_data();
+    void serialNumberLength();
+    void scanShowsCredentials();
+    void unreadableAndOffline();
+    void incompleteLoginSendsNothing();
+    void nameDateAndCoordinates();
+    void listIsCompletedAndCounted();
+    void statusTexts_data();
+    void statusTexts();
+    void serverViewShowsTheScannedDeviceOnly();
+    void refusedDeviceShowsWhatServerHolds();
+    void tableAndDeletion();
+    void failedDeletionIsShown();
+    void requestsFile();
+    void requestsFileStops();
+};
+
+void TestPage::init()
+{
+    ScannedDevices::instance()->clear();
+}
+
+void TestPage::modes_data()
+{
+    QTest::addColumn<bool>("autoMode");
+    QTest::addColumn<bool>("withSerial");
+    // Registrations sent, counted after the scan, a click on Add, the serial number, another click.
+    QTest::addColumn<QVector<int>>("counts");
+    QTest::addColumn<bool>("buttonEnabled");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("button") << false << false << QVector<int>{0, 1, 1, 2} << true << devA + "-";
+    QTest::newRow("button, serial required")
+        << false << true << QVector<int>{0, 0, 0, 1} << true << devA + "-12345678";
+    QTest::newRow("auto") << true << false << QVector<int>{1, 1, 1, 1} << false << devA + "-";
+    QTest::newRow("auto, serial required")
+        << true << true << QVector<int>{0, 0, 1, 1} << false << devA + "-12345678";
+}
+
+void TestPage::modes()
+{
+    QFETCH(bool, autoMode);
+    QFETCH(bool, withSerial);
+    QFETCH(QVector<int>, counts);
+    PageUnderTest t;
+    t.find<QLineEdit>("nameTemplateEdit")->setText("%deveui-%sn");
+    QVERIFY(t.login());
+    QVERIFY(t.find<QPushButton>("addButton")->isEnabled());
+    t.find<QCheckBox>("autoModeBox")->setChecked(autoMode);
+    t.find<QGroupBox>("additionalGroup")->setChecked(withSerial);
+    QTEST(t.find<QPushButton>("addButton")->isEnabled(), "buttonEnabled");
+
+    QVector<int> seen;
+    auto count = [&] {
+        t.settle();
+        seen << t.registered().size();
+    };
+    t.page.scanDeviceInfo(scannedDevice(devA));
+    count();
+    QTest::mouseClick(t.find<QPushButton>("addButton"), Qt::LeftButton);
+    count();
+    t.page.snReceived("12345678");
+    count();
+    QTest::mouseClick(t.find<QPushButton>("addButton"), Qt::LeftButton);
+    count();
+    QCOMPARE(seen, counts);
+    QTEST(t.registered().first().value("devName").toString(), "name");
+}
+
+void TestPage::serialNumberLength_data()
+{
+    QTest::addColumn<QString>("received");
+    QTest::addColumn<QString>("kept");
+    QTest::newRow("16 characters: 3 to 10") << "ABC12345678DEFGH"
+                                            << "12345678";
+    QTest::newRow("15 whole") << "ABC12345678DEFG"
+                              << "ABC12345678DEFG";
+    QTest::newRow("17 whole") << "ABC12345678DEFGHI"
+                              << "ABC12345678DEFGHI";
+}
+
+void TestPage::serialNumberLength()
+{
+    QFETCH(QString, received);
+    PageUnderTest t;
+    t.find<QLineEdit>("nameTemplateEdit")->setText("%sn");
+    QVERIFY(t.login());
+    t.find<QGroupBox>("additionalGroup")->setChecked(true);
+    t.page.scanDeviceInfo(scannedDevice(devA));
+    t.page.snReceived(received);
+    QTEST(t.find<QLineEdit>("snEdit")->text(), "kept");
+    // The serial number comes from the scanner only: its edit takes no typing.
+    QVERIFY(t.find<QLineEdit>("snEdit")->isReadOnly());
+    QTest::mouseClick(t.find<QPushButton>("addButton"), Qt::LeftButton);
+    QVERIFY(t.settle());
+    QTEST(t.registered().value(0).value("devName").toString(), "kept");
+    // A new scan forgets the serial number: Add is refused until the next one arrives.
+    t.page.scanDeviceInfo(scannedDevice(devB));
+    QVERIFY(t.find<QLineEdit>("snEdit")->text().isEmpty());
+    QTest::mouseClick(t.find<QPushButton>("addButton"), Qt::LeftButton);
+    QVERIFY(t.settle());
+    QCOMPARE(t.registered().size(), 1);
+}
+
+void TestPage::scanShowsCredentials()
+{
+    PageUnderTest t;
+    LoRaDevice device = scannedDevice(devA, 0x1A2B);
+    device.appsKey = "A1";
+    t.page.scanDeviceInfo(device);
+    QCOMPARE(t.find<QLineEdit>("devAddrEdit")->text(), QStringLiteral("00001A2B"));
+    QCOMPARE(t.find<QLineEdit>("appSKeyEdit")->text(), QStringLiteral("A1"));
+    t.page.scanDeviceInfo(scannedDevice(devA, 0));
+    QCOMPARE(t.find<QLineEdit>("devAddrEdit")->text(), QStringLiteral("empty devaddr"));
+    for (const char* edit :
+         {"devEuiEdit", "appEuiEdit", "appKeyEdit", "devAddrEdit", "appSKeyEdit", "nwkSKeyEdit", "snEdit"})
+        QVERIFY(t.find<QLineEdit>(edit)->isReadOnly());
+}
+
+void TestPage::unreadableAndOffline()
+{
+    PageUnderTest t;
+    QSignalSpy resized(&t.page, &CIAboutDevice::resizeWindow);
+    LoRaDevice unreadable = scannedDevice(devA);
+    unreadable.appKey.clear();
+    t.page.scanDeviceInfo(unreadable);
+    QCOMPARE(t.text("errorLabel"), QStringLiteral("QR/Barcode reading error !!!"));
+    QCOMPARE(t.find<QLineEdit>("nwkSKeyEdit")->text(), QStringLiteral("Invalid QR/Barcode"));
+    QCOMPARE(t.text("serverDevEui"), QStringLiteral("Invalid QR/Barcode"));
+    QCOMPARE(resized.count(), 1);
+
+    // Auto mode without a login: the scan fills the page and says why nothing goes out.
+    t.find<QCheckBox>("autoModeBox")->setChecked(true);
+    t.page.scanDeviceInfo(scannedDevice(devA));
+    QVERIFY(t.find<QLabel>("errorLabel")->isHidden());
+    QCOMPARE(t.find<QLineEdit>("devEuiEdit")->text(), devA);
+    QCOMPARE(t.text("deviceStatusLabel"), noConnection);
+    QVERIFY(t.find<QLabel>("deviceStatusLabel")->isVisible());
+    QCOMPARE(resized.count(), 2);
+    QVERIFY(t.server.receivedFrames().isEmpty());
+}
+
+// Logged in is "ready", not an open socket: a login whose counters never came is not one.
+void TestPage::incompleteLoginSendsNothing()
+{
+    PageUnderTest t;
+    t.server.setAutoAnswer(Protocol::Cmd::serverInfoReq, false);
+    CMessageParser::connectClientToParser();
+    CLoraAuthReq request;
+    request.address = t.server.address();
+    request.login = "operator";
+    CServerClient::instance()->openWebSoket(request);
+    QTRY_COMPARE(CServerClient::instance()->clientState(), EClientStates::authorizationSuccess);
+    QVERIFY(t.find<QPushButton>("addButton")->isEnabled());
+    t.page.scanDeviceInfo(scannedDevice(devA));
+    QCOMPARE(t.text("deviceStatusLabel"), noConnection);
+    t.find<QLabel>("deviceStatusLabel")->clear();
+    QTest::mouseClick(t.find<QPushButton>("addButton"), Qt::LeftButton);
+    QCOMPARE(t.text("deviceStatusLabel"), noConnection);
+
+    // Once the counters come the login is complete: nothing of the above went out.
+    t.server.setAutoAnswer(Protocol::Cmd::serverInfoReq, true);
+    t.server.sendToClient(R"({"cmd":"server_info_resp","status":true,"device_count":{}})");
+    QTRY_COMPARE(CServerClient::instance()->clientState(), EClientStates::ready);
+    QVERIFY(t.settle());
+    QCOMPARE(t.server.receivedCommands(), QStringList({"auth_req", "server_info_req", "server_info_req"}));
+}
+
+void TestPage::nameDateAndCoordinates()
+{
+    PageUnderTest t;
+    t.find<QLineEdit>("nameTemplateEdit")->setText("%deveui_%date");
+    auto* expert = t.page.findChild<CExpertSettingsField*>("expertSettings");
+    setGroupInUse(expert);
+    setGroupInUse(expert->locationField());
+    t.find<QLineEdit>("latitudeEdit")->setText("95.5");
+    t.find<QLineEdit>("longitudeEdit")->setText("120");
+    t.find<QLineEdit>("altitudeEdit")->setText("150");
+    QVERIFY(t.login());
+    t.page.scanDeviceInfo(scannedDevice(devA));
+    QTest::mouseClick(t.find<QPushButton>("addButton"), Qt::LeftButton);
+    QVERIFY(t.settle());
+    const QJsonObject sent = t.registered().value(0);
+    QCOMPARE(sent.value("devName").toString(), devA + "_" + QDate::currentDate().toString("dd.MM.yyyy"));
+    // Latitude is limited to 90, longitude to 180: 120 is a longitude of its own.
+    QCOMPARE(sent.value("position").toObject(),
+             QJsonObject({{"latitude", 90.0}, {"longitude", 120.0}, {"altitude", 150}}));
+}
+
+void TestPage::listIsCompletedAndCounted()
+{
+    PageUnderTest t;
+    t.find<QLineEdit>("nameTemplateEdit")->setText("dev%n");
+    t.store.hold(devC);
+    QVERIFY(t.login());
+    LoRaDevice withoutKey = scannedDevice(devB);
+    withoutKey.appKey.clear();
+    t.page.regDevicesList({scannedDevice(devA), withoutKey, scannedDevice(devC)});
+    QVERIFY(t.settle());
+    QCOMPARE(t.sent(Protocol::Cmd::manageDevicesReq).size(), 1);
+    const QList<QJsonObject> devices = t.registered();
+    QCOMPARE(devices.size(), 3);
+    QCOMPARE(devices.at(0).value("devName").toString(), QStringLiteral("dev1"));
+    QVERIFY(!devices.at(1).contains("devName") || devices.at(1).value("devName").toString().isEmpty());
+    QCOMPARE(devices.at(2).value("devName").toString(), QStringLiteral("dev2"));
+    // A was added; B was refused for its key, C was on the server before: only A is this run's.
+    QTRY_COMPARE(ScannedDevices::instance()->keys(), QStringList{devA});
+    QVERIFY(t.sent(Protocol::Cmd::getDevicesReq).isEmpty());
+}
+
+void TestPage::statusTexts_data()
+{
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QStringList>("added");
+    QTest::newRow("added") << "added" << addedText << QStringList{devA};
+    QTest::newRow("refused")
+        << "reginfoAlreadyExist"
+        << "Registration information for corresponding device is already existed on server" << QStringList();
+    QTest::newRow("updated") << "updated"
+                             << "Some parameters are updated for corresponding device" << QStringList();
+    QTest::newRow("a word without a text") << "invalidDataRate"
+                                           << "invalidDataRate" << QStringList();
+}
+
+void TestPage::statusTexts()
+{
+    QFETCH(QString, status);
+    PageUnderTest t;
+    QVERIFY(t.login());
+    t.page.scanDeviceInfo(scannedDevice(devA));
+    // An earlier answer must not stay on the page.
+    t.page.changePossibleStates("nothingToUpdate");
+    t.store.nextStatus = status;
+    QTest::mouseClick(t.find<QPushButton>("addButton"), Qt::LeftButton);
+    QVERIFY(t.settle());
+    QTEST(t.text("errorLabel"), "shown");
+    QTEST(ScannedDevices::instance()->keys(), "added");
+}
+
+// What the server holds reaches the server view only for the device on the page; the device
+// table and the server view never take each other's answers.
+void TestPage::serverViewShowsTheScannedDeviceOnly()
+{
+    PageUnderTest t;
+    t.store.hold(devB, {{"devName", "b"}});
+    t.store.hold(devC, {{"devName", "c"}, {"ABP", QJsonObject{{"devAddress", 0xABCDEF}}}});
+    QVERIFY(t.login());
+    t.page.scanDeviceInfo(scannedDevice(devA));
+    QTRY_COMPARE(t.text("serverDevEui"), notRegistered);
+
+    // The table's answer lists B and C; the page still registers A.
+    auto* tabs = t.find<QTabWidget>("pageTabs");
+    tabs->setCurrentIndex(1);
+    auto* table = t.find<QTableView>("deviceTable");
+    QTRY_COMPARE(table->model()->rowCount(), 2);
+    tabs->setCurrentIndex(0);
+    QVERIFY(t.settle());
+    QCOMPARE(t.page.currentDevice().devEui, devA);
+    QTest::mouseClick(t.find<QPushButton>("addButton"), Qt::LeftButton);
+    QTRY_COMPARE(t.text("deviceStatusLabel"), QStringLiteral("Зарегистрировано"));
+    QCOMPARE(t.registered().value(0).value("devEui").toString(), devA);
+    QCOMPARE(t.text("serverDevEui"), devA);
+    QCOMPARE(t.text("errorLabel"), addedText);
+    // The answer about A alone left the table as it was.
+    QCOMPARE(table->model()->rowCount(), 2);
+
+    // A scan in lower case finds the record the server keeps in upper case.
+    t.page.scanDeviceInfo(scannedDevice(devC.toLower()));
+    QTRY_COMPARE(t.text("serverDevName"), QStringLiteral("c"));
+    QCOMPARE(t.text("serverDevAddr"), QStringLiteral("00ABCDEF"));
+    QCOMPARE(t.text("deviceStatusLabel"), QStringLiteral("Зарегистрировано"));
+}
+
+void TestPage::refusedDeviceShowsWhatServerHolds()
+{
+    PageUnderTest t;
+    QVERIFY(t.login());
+    t.page.scanDeviceInfo(scannedDevice(devB));
+    QTRY_COMPARE(t.text("serverDevEui"), notRegistered);
+    // Registered meanwhile by somebody else, under another name.
+    t.store.hold(devB, {{"devName", "theirs"}});
+    QTest::mouseClick(t.find<QPushButton>("addButton"), Qt::LeftButton);
+    QTRY_COMPARE(t.text("serverDevName"), QStringLiteral("theirs"));
+    QCOMPARE(t.sent(Protocol::Cmd::getDevicesReq).last().value("select").toObject().value("devEui_list"),
+             QJsonValue(QJsonArray{devB}));
+    QVERIFY(ScannedDevices::instance()->keys().isEmpty());
+}
+
+void TestPage::tableAndDeletion()
+{
+    PageUnderTest t;
+    QVERIFY(t.login());
+    t.page.scanDeviceInfo(scannedDevice(devA));
+    QTest::mouseClick(t.find<QPushButton>("addButton"), Qt::LeftButton);
+    QTRY_COMPARE(ScannedDevices::instance()->keys(), QStringList{devA});
+
+    t.find<QTabWidget>("pageTabs")->setCurrentIndex(1);
+    auto* table = t.find<QTableView>("deviceTable");
+    QTRY_COMPARE(table->model()->rowCount(), 1);
+    QCOMPARE(t.sent(Protocol::Cmd::getDevicesReq).last(), QJsonObject({{"cmd", "get_devices_req"}}));
+    const QPoint action = table->visualRect(table->model()->index(0, DeviceListModel::actionColumn)).center();
+
+    // No sends nothing.
+    const QString question = answerMessageBox(
+        QMessageBox::No, [&] { QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, action); });
+    QCOMPARE(question,
+             QStringLiteral("Вы действительно хотите удалить устройство DevEUI:%1 с сервера?").arg(devA));
+    QVERIFY(t.settle());
+    QVERIFY(t.sent(Protocol::Cmd::deleteDevicesReq).isEmpty());
+
+    // Yes deletes; the counters and then the whole list are asked for again, and the list,
+    // empty now, empties the table.
+    const int framesBefore = t.server.receivedFrames().size();
+    answerMessageBox(QMessageBox::Yes,
+                     [&] { QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, action); });
+    QTRY_COMPARE(table->model()->rowCount(), 0);
+    const QStringList commands = t.server.receivedCommands().mid(framesBefore);
+    const int deletion = commands.indexOf("delete_devices_req");
+    QVERIFY(deletion >= 0);
+    QCOMPARE(commands.mid(deletion, 3),
+             QStringList({"delete_devices_req", "server_info_req", "get_devices_req"}));
+    QCOMPARE(t.sent(Protocol::Cmd::deleteDevicesReq).last(),
+             QJsonObject({{"cmd", "delete_devices_req"}, {"devices_list", QJsonArray{devA}}}));
+    // Deleted from the server, it is no longer one of this run's devices.
+    QVERIFY(ScannedDevices::instance()->keys().isEmpty());
+    QVERIFY(t.find<QLabel>("deleteStatusLabel")->isHidden());
+}
+
+void TestPage::failedDeletionIsShown()
+{
+    PageUnderTest t;
+    QVERIFY(t.login());
+    ScannedDevices::instance()->add(devB);
+    answerMessageBox(QMessageBox::Yes, [&] { t.page.deleteDevice(devB); });
+    QTRY_VERIFY(!t.find<QLabel>("deleteStatusLabel")->isHidden());
+    QCOMPARE(t.text("deleteStatusLabel"), QStringLiteral("Не удалено: %1: notFound").arg(devB));
+    QCOMPARE(ScannedDevices::instance()->keys(), QStringList{devB});
+}
+
+void TestPage::requestsFile()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("requests.txt");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("deveui=70B3D5E75E000001, data=0A1B, port=2\n"
+               " DevEUI = 70B3D5E75E000002 ,DATA=ff00,Port=223\r\n"
+               "\n"
+               "deveui=70B3D5E75E000003, data=0A1, port=2\n"
+               "deveui=70B3D5E75E000004, data=0A1B\n"
+               "deveui=70B3D5E75E000005, data=zz, port=2\n"
+               "deveui=70B3D5E75E000006, data=01, port=224\n"
+               "data=01, port=3\n");
+    file.close();
+
+    PageUnderTest t;
+    // Not logged in: nothing is asked, nothing is sent, the operator is told.
+    t.page.open();
+    QCOMPARE(t.text("requestsStatusLabel"),
+             QStringLiteral("Нет подключения к серверу: запросы из файла не отправлены."));
+
+    QVERIFY(t.login());
+    chooseFile(path, [&] { QTest::mouseClick(t.find<QPushButton>("openRequestsButton"), Qt::LeftButton); });
+    QTRY_COMPARE(t.text("requestsStatusLabel"), QStringLiteral("Отправлено запросов: 2, пропущено строк: 5"));
+    QVERIFY(t.find<QPushButton>("stopButton")->isHidden());
+    QVERIFY(t.settle());
+    const QStringList sent = t.server.receivedFrames().filter("send_data_req");
+    QCOMPARE(
+        sent,
+        QStringList(
+            {R"({"cmd":"send_data_req","data_list":[{"data":"0A1B","devEui":"70B3D5E75E000001","port":"2"}]})",
+             R"({"cmd":"send_data_req","data_list":[{"data":"ff00","devEui":"70B3D5E75E000002","port":"223"}]})"}));
+    QCOMPARE(CSettings::readValue(CSettings::requestsFileName).toString(), path);
+}
+
+void TestPage::requestsFileStops()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("many.txt");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    for (int i = 0; i < 1000; ++i)
+        file.write("deveui=70B3D5E75E000001,data=01,port=1\n");
+    file.close();
+
+    PageUnderTest t;
+    QVERIFY(t.login());
+    auto* sender = t.page.findChild<RequestsFileSender*>();
+    auto* stop = t.find<QPushButton>("stopButton");
+    connect(sender, &RequestsFileSender::progress, stop, [stop](int sent) {
+        if (sent == 3)
+            QTest::mouseClick(stop, Qt::LeftButton);
+    });
+    chooseFile(path, [&] { t.page.open(); });
+    QTRY_VERIFY(!sender->isRunning());
+    QVERIFY(t.settle());
+    QCOMPARE(t.server.receivedFrames().filter("send_data_req").size(), 3);
+    QVERIFY(stop->isHidden());
+    QCOMPARE(t.text("requestsStatusLabel"),
+             QStringLiteral("Отправлено запросов: 3, пропущено строк: 0 Остановлено."));
+}
+
+RAVLO_REGISTER_TEST(TestPage)
+#include "tst_page.moc"
