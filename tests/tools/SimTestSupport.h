@@ -13,6 +13,8 @@
 #include <QUrl>
 #include <QWebSocket>
 
+#include <csignal>
+
 // The built ravlo-lns-sim as a real process on a free port (--port 0); its output lines are
 // collected as they come, so the pipe never fills up.
 class SimProcess
@@ -39,6 +41,14 @@ public:
         return url.port() > 0;
     }
     bool isRunning() const { return m_process.state() != QProcess::NotRunning; }
+    void sendSignal(int number) { ::kill(static_cast<pid_t>(m_process.processId()), number); }
+    // Waits for the end: the exit code, or -1 when it crashed, was killed or went on running.
+    int waitForExit()
+    {
+        const bool ended = m_process.waitForFinished(20000);
+        read();
+        return ended && m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
+    }
     bool waitForLine(const QString& pattern)
     {
         const QDeadlineTimer deadline(10000);

@@ -168,7 +168,7 @@ void TestLnsSimProtocol::everyOtherRequest()
     QVERIFY(peer.start({"--qelt-prefix", "70b3d5"}));
     SimClient& client = peer.client;
     QCOMPARE(statuses(client.request(
-                 manageRequest(R"({"devEui":"$EUI2",$OTAA,"position":{"latitude":55.75}},)"
+                 manageRequest(R"({"devEui":"$EUI2",$OTAA,"position":{"latitude":55.75},"colour":"red"},)"
                                R"({"devEui":"$EUI1",$ABP},{"devEui":"0011223344556677",$OTAA})"))),
              QStringLiteral("added added added"));
     QCOMPARE(counts(client), QStringLiteral("2/1"));
@@ -183,6 +183,7 @@ void TestLnsSimProtocol::everyOtherRequest()
     const QJsonValue kept = some[K::devicesList][0];
     QCOMPARE(kept[K::otaa][K::appKey].toString(), QStringLiteral("2B7E151628AED2A6ABF7158809CF4F3C"));
     QCOMPARE(kept[K::position].toObject(), (QJsonObject{{K::latitude, 55.75}, {K::altitude, 150}}));
+    QVERIFY(!kept.toObject().contains("colour")); // unknown keys are not kept
     // After a refused registration Ravlo asks with an empty list: nothing, not everything.
     QCOMPARE(devEuisOf(client.request(select.arg(QString()))), QString());
 

@@ -1,11 +1,12 @@
 #include "DeviceStore.h"
 
+#include "JsonInput.h"
 #include "RegistrationRules.h"
+#include "StoredDeviceCheck.h"
 #include "server/JsonText.h"
 #include "server/Protocol.h"
 
 #include <QAtomicInt>
-#include <QJsonDocument>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -18,10 +19,42 @@ QAtomicInt connectionCounter;
 
 std::optional<quint32> devAddressOf(const QJsonObject& device)
 {
-    const QJsonObject abp = device.value(Protocol::Key::abp).toObject();
-    if (abp.isEmpty())
-        return std::nullopt;
-    return static_cast<quint32>(abp.value(Protocol::Key::devAddress).toDouble());
+    return RegistrationRules::devAddressValue(device.value(Protocol::Key::abp)[Protocol::Key::devAddress]);
+}
+
+std::nullopt_t skip(QString* skipped, const QString& row, const QString& problem)
+{
+    *skipped = QStringLiteral("stored %1 skipped (left in the file): %2").arg(row, problem);
+    return std::nullopt;
+}
+
+// The device of one row of "SELECT rowid, dev_eui, typeof(dev_eui), typeof(device), device";
+// nullopt, with the line that names the row and says what is wrong, when it is not sound.
+std::optional<QJsonObject> readRow(const QSqlQuery& row, QString* skipped)
+{
+    const QString rowName = QStringLiteral("row %1").arg(row.value(0).toLongLong());
+    const QString devEui = row.value(1).toString();
+    if (row.value(2).toString() != QLatin1String("text"))
+        return skip(skipped, rowName,
+                    QStringLiteral("dev_eui is of SQLite type %1, not text").arg(row.value(2).toString()));
+    if (!StoredDeviceCheck::isUpperHex(devEui, RegistrationRules::euiDigits)) {
+        return skip(skipped, rowName,
+                    QStringLiteral("dev_eui %1: not %2 upper-case hex digits")
+                        .arg(StoredDeviceCheck::shown(devEui))
+                        .arg(RegistrationRules::euiDigits));
+    }
+    const QString deviceName = QStringLiteral("device %1").arg(devEui);
+    if (row.value(3).toString() != QLatin1String("text"))
+        return skip(skipped, deviceName,
+                    QStringLiteral("device is of SQLite type %1, not text").arg(row.value(3).toString()));
+    QString problem;
+    const std::optional<QJsonObject> device =
+        JsonInput::parseObject(row.value(4).toString().toUtf8(), &problem);
+    if (device)
+        problem = StoredDeviceCheck::problem(devEui, *device);
+    if (!problem.isEmpty())
+        return skip(skipped, deviceName, problem);
+    return device;
 }
 } // namespace
 
@@ -31,6 +64,11 @@ DeviceStore::DeviceStore()
 }
 
 DeviceStore::~DeviceStore()
+{
+    close();
+}
+
+void DeviceStore::close()
 {
     if (!QSqlDatabase::contains(m_connectionName))
         return;
@@ -78,23 +116,36 @@ bool DeviceStore::open(const QString& path, QString* error, QStringList* warning
               error))
         return false;
 
+    return loadDevices(error, warnings);
+}
+
+bool DeviceStore::loadDevices(QString* error, QStringList* warnings)
+{
     QSqlQuery rows(QSqlDatabase::database(m_connectionName, false));
-    if (!rows.exec(QStringLiteral("SELECT dev_eui, device FROM devices"))) {
+    rows.setForwardOnly(true);
+    if (!rows.exec(
+            QStringLiteral("SELECT rowid, dev_eui, typeof(dev_eui), typeof(device), device FROM devices "
+                           "ORDER BY dev_eui"))) {
         *error = rows.lastError().text();
         return false;
     }
     while (rows.next()) {
-        const QString devEui = rows.value(0).toString();
-        const QJsonObject device = QJsonDocument::fromJson(rows.value(1).toString().toUtf8()).object();
-        if (!RegistrationRules::isHex(devEui, 16) || devEui != devEui.toUpper() ||
-            device.value(Protocol::Key::devEui).toString() != devEui) {
+        QString skipped;
+        const std::optional<QJsonObject> device = readRow(rows, &skipped);
+        const QString devEui = rows.value(1).toString();
+        const std::optional<quint32> address = device ? devAddressOf(*device) : std::nullopt;
+        if (address && m_byDevAddr.contains(*address)) {
+            skip(&skipped, QStringLiteral("device %1").arg(devEui),
+                 QStringLiteral("\"ABP\".\"devAddress\" %1: held by %2 already")
+                     .arg(*address)
+                     .arg(m_byDevAddr.value(*address)));
+        }
+        if (!skipped.isEmpty()) {
             if (warnings)
-                warnings->append(
-                    QStringLiteral("row \"%1\" of the database is unreadable and left alone").arg(devEui));
+                warnings->append(skipped);
             continue;
         }
-        m_devices.insert(devEui, device);
-        index(devEui, device);
+        hold(devEui, *device);
     }
     return true;
 }
@@ -114,7 +165,25 @@ std::optional<QJsonObject> DeviceStore::find(const QString& devEui) const
     const auto it = m_devices.constFind(devEui.toUpper());
     if (it == m_devices.constEnd())
         return std::nullopt;
-    return it.value();
+    return it->device;
+}
+
+QString DeviceStore::text(const QString& devEui) const
+{
+    const auto it = m_devices.constFind(devEui.toUpper());
+    return it == m_devices.constEnd() ? QString() : it->text;
+}
+
+QStringList DeviceStore::texts() const
+{
+    if (!m_orderedTexts) {
+        QStringList texts;
+        texts.reserve(m_devices.size());
+        for (const QString& devEui : ordered())
+            texts.append(m_devices.constFind(devEui)->text);
+        m_orderedTexts = std::move(texts);
+    }
+    return *m_orderedTexts;
 }
 
 QString DeviceStore::devAddrOwner(quint32 devAddress) const
@@ -124,13 +193,35 @@ QString DeviceStore::devAddrOwner(quint32 devAddress) const
 
 QVector<QJsonObject> DeviceStore::all() const
 {
-    QStringList keys = m_devices.keys();
-    std::sort(keys.begin(), keys.end());
     QVector<QJsonObject> devices;
-    devices.reserve(keys.size());
-    for (const QString& key : keys)
-        devices.append(m_devices.value(key));
+    devices.reserve(m_devices.size());
+    for (const QString& devEui : ordered())
+        devices.append(m_devices.constFind(devEui)->device);
     return devices;
+}
+
+const QStringList& DeviceStore::ordered() const
+{
+    if (!m_ordered) {
+        QStringList devEuis = m_devices.keys();
+        std::sort(devEuis.begin(), devEuis.end());
+        m_ordered = std::move(devEuis);
+    }
+    return *m_ordered;
+}
+
+void DeviceStore::hold(const QString& devEui, const QJsonObject& device)
+{
+    Held held{device, compactJsonText(device)};
+    m_orderedTexts.reset();
+    const auto it = m_devices.find(devEui);
+    if (it != m_devices.end()) {
+        *it = std::move(held);
+    } else {
+        m_devices.insert(devEui, std::move(held));
+        m_ordered.reset();
+    }
+    index(devEui, device);
 }
 
 void DeviceStore::index(const QString& devEui, const QJsonObject& device)
@@ -155,7 +246,8 @@ void DeviceStore::beginChanges()
 void DeviceStore::remember(const QString& devEui)
 {
     if (!m_undo.contains(devEui))
-        m_undo.insert(devEui, Undo{find(devEui)});
+        m_undo.insert(devEui, Undo{m_devices.contains(devEui) ? std::optional<Held>(m_devices.value(devEui))
+                                                              : std::nullopt});
 }
 
 void DeviceStore::put(const QString& devEui, const QJsonObject& device)
@@ -164,8 +256,7 @@ void DeviceStore::put(const QString& devEui, const QJsonObject& device)
     remember(key);
     if (const auto old = find(key))
         unindex(key, *old);
-    m_devices.insert(key, device);
-    index(key, device);
+    hold(key, device);
 }
 
 bool DeviceStore::remove(const QString& devEui)
@@ -177,6 +268,8 @@ bool DeviceStore::remove(const QString& devEui)
     remember(key);
     unindex(key, *old);
     m_devices.remove(key);
+    m_ordered.reset();
+    m_orderedTexts.reset();
     m_pendingAppData.remove(key);
     return true;
 }
@@ -188,6 +281,8 @@ void DeviceStore::putAppData(const QString& devEui, const QJsonObject& appData)
 
 void DeviceStore::rollBackMemory()
 {
+    m_ordered.reset();
+    m_orderedTexts.reset();
     for (auto it = m_undo.constBegin(); it != m_undo.constEnd(); ++it) {
         if (const auto current = find(it.key())) {
             unindex(it.key(), *current);
@@ -195,7 +290,7 @@ void DeviceStore::rollBackMemory()
         }
         if (it.value().before) {
             m_devices.insert(it.key(), *it.value().before);
-            index(it.key(), *it.value().before);
+            index(it.key(), it.value().before->device);
         }
     }
     m_undo.clear();
@@ -234,8 +329,7 @@ bool DeviceStore::writeChanges(QString* error)
     for (auto it = m_undo.constBegin(); !failed && it != m_undo.constEnd(); ++it) {
         const auto now = m_devices.constFind(it.key());
         if (now != m_devices.constEnd()) {
-            const QString text = compactJsonText(now.value());
-            run(upsert, it.key(), &text);
+            run(upsert, it.key(), &now->text);
         } else {
             run(erase, it.key(), nullptr);
             run(eraseAppData, it.key(), nullptr);

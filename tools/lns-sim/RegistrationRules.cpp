@@ -5,8 +5,10 @@
 
 #include <QJsonArray>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 namespace RegistrationRules {
 
@@ -15,7 +17,6 @@ namespace K = Protocol::Key;
 namespace S = Protocol::Status;
 
 constexpr double maxInt32 = std::numeric_limits<qint32>::max();
-constexpr double maxDevAddr = std::numeric_limits<quint32>::max();
 
 // Keys a stored device keeps besides its DevEUI and its keys.
 const QStringList& plainSettingsKeys()
@@ -31,6 +32,23 @@ const QStringList& nestedSettingsKeys()
     return keys;
 }
 
+// "channel1En".."channel16En" and "freq4".."freq8", made once: every device is checked against them.
+const QStringList& channelEnKeys()
+{
+    static const QStringList keys = [] {
+        QStringList list;
+        for (int channel = 1; channel <= channelCount; ++channel)
+            list.append(K::channelEn(channel));
+        return list;
+    }();
+    return keys;
+}
+const QStringList& freqKeys()
+{
+    static const QStringList keys{K::freq(4), K::freq(5), K::freq(6), K::freq(7), K::freq(8)};
+    return keys;
+}
+
 // A present key whose value fails the check.
 template <typename Check> bool presentAndFails(const QJsonObject& object, const QString& key, Check check)
 {
@@ -38,17 +56,35 @@ template <typename Check> bool presentAndFails(const QJsonObject& object, const 
     return it != object.constEnd() && !check(it.value());
 }
 
-QString checkClass(const QJsonObject& device)
+bool isNotClassB(const QJsonValue& value)
 {
-    const auto it = device.constFind(K::devClass);
-    if (it == device.constEnd())
-        return {};
-    const QString deviceClass = it.value().toString();
-    if (deviceClass == Protocol::DeviceClass::classA || deviceClass == Protocol::DeviceClass::classC)
-        return {};
-    if (deviceClass == SimVocabulary::classB)
-        return S::unsupportClass;
-    return S::invalidClass;
+    return value.toString() != SimVocabulary::classB;
+}
+
+bool isServedClass(const QJsonValue& value)
+{
+    const QString deviceClass = value.toString();
+    return deviceClass == Protocol::DeviceClass::classA || deviceClass == Protocol::DeviceClass::classC;
+}
+
+bool isString(const QJsonValue& value)
+{
+    return value.isString();
+}
+
+bool isBool(const QJsonValue& value)
+{
+    return value.isBool();
+}
+
+bool isDataRate(const QJsonValue& value)
+{
+    return isIntegral(value, minDataRate, maxDataRate);
+}
+
+bool isDelay(const QJsonValue& value)
+{
+    return isIntegral(value, minDelay, maxDelay);
 }
 
 bool validChannelMask(const QJsonValue& value)
@@ -56,11 +92,8 @@ bool validChannelMask(const QJsonValue& value)
     if (!value.isObject())
         return false;
     const QJsonObject mask = value.toObject();
-    for (int channel = 1; channel <= channelCount; ++channel) {
-        if (!mask.value(K::channelEn(channel)).isBool())
-            return false;
-    }
-    return true;
+    return std::all_of(channelEnKeys().begin(), channelEnKeys().end(),
+                       [&mask](const QString& key) { return mask.value(key).isBool(); });
 }
 
 bool validFrequency(const QJsonValue& value)
@@ -73,11 +106,8 @@ bool validFrequencyPlan(const QJsonValue& value)
     if (!value.isObject())
         return false;
     const QJsonObject plan = value.toObject();
-    for (int channel = 4; channel <= 8; ++channel) {
-        if (presentAndFails(plan, K::freq(channel), validFrequency))
-            return false;
-    }
-    return true;
+    return std::none_of(freqKeys().begin(), freqKeys().end(),
+                        [&plan](const QString& key) { return presentAndFails(plan, key, validFrequency); });
 }
 
 bool validPosition(const QJsonValue& value)
@@ -96,6 +126,38 @@ bool validPosition(const QJsonValue& value)
                             [](const QJsonValue& v) { return isIntegral(v, -maxInt32, maxInt32); });
 }
 
+struct SettingRule
+{
+    const QString& key;
+    bool (*accepts)(const QJsonValue&);
+    const QString& status;
+};
+
+// The checks of the settings keys, in the order they are applied: the first refusal decides.
+const std::vector<SettingRule>& settingRules()
+{
+    static const std::vector<SettingRule> rules{
+        {K::devClass, isNotClassB, S::unsupportClass},
+        {K::devClass, isServedClass, S::invalidClass},
+        {K::preferPower, [](const QJsonValue& v) { return isIntegral(v, minPower, maxPower); },
+         S::invalidPower},
+        {K::preferDr, isDataRate, S::invalidDataRate},
+        {K::drRx2, isDataRate, S::invalidDataRate},
+        {K::rxWindow, [](const QJsonValue& v) { return isIntegral(v, 1, 2); }, S::invalidRxWindow},
+        {K::delayRx1, isDelay, S::invalidDelay},
+        {K::delayJoin1, isDelay, S::invalidDelay},
+        {K::reactionTime, [](const QJsonValue& v) { return isIntegral(v, 0, maxInt32); }, S::invalidDelay},
+        {K::channelMask, validChannelMask, S::invalidChannelMaskParamList},
+        {K::frequencyPlan, validFrequencyPlan, S::invalidFrequencyPlan},
+        {K::freqRx2, validFrequency, S::invalidFrequencyPlan},
+        {K::devName, isString, SimVocabulary::Status::invalidParamValue},
+        {K::serverAdrEnable, isBool, SimVocabulary::Status::invalidParamValue},
+        {K::useDownlinkQueueClassC, isBool, SimVocabulary::Status::invalidParamValue},
+        {K::position, validPosition, SimVocabulary::Status::invalidParamValue},
+    };
+    return rules;
+}
+
 QString readOtaa(const QJsonObject& device, Credentials& keys)
 {
     const auto it = device.constFind(K::otaa);
@@ -112,9 +174,9 @@ QString readOtaa(const QJsonObject& device, Credentials& keys)
     if (blank(appEui) && blank(appKey))
         return {};
     if (blank(appEui) || blank(appKey) || !appEui.isString() || !appKey.isString() ||
-        !isHex(appEui.toString(), 16))
+        !isHex(appEui.toString(), euiDigits))
         return S::invalidOtaaParamList;
-    if (!isHex(appKey.toString(), 32))
+    if (!isHex(appKey.toString(), keyDigits))
         return S::invalidAppKeyValue;
     keys.hasOtaa = true;
     keys.appEui = appEui.toString().toUpper();
@@ -134,15 +196,15 @@ QString readAbp(const QJsonObject& device, Credentials& keys)
         return {};
     if (!abp.contains(K::devAddress) || !abp.contains(K::appsKey) || !abp.contains(K::nwksKey))
         return S::invalidAbpParamList;
-    const QJsonValue devAddress = abp.value(K::devAddress);
-    if (!isIntegral(devAddress, 1, maxDevAddr))
+    const std::optional<quint32> devAddress = devAddressValue(abp.value(K::devAddress));
+    if (!devAddress)
         return S::invalidDevAddrValue;
     const QString appsKey = abp.value(K::appsKey).toString();
     const QString nwksKey = abp.value(K::nwksKey).toString();
-    if (!isHex(appsKey, 32) || !isHex(nwksKey, 32))
+    if (!isHex(appsKey, keyDigits) || !isHex(nwksKey, keyDigits))
         return S::invalidSessionKeyValue;
     keys.hasAbp = true;
-    keys.devAddress = static_cast<quint32>(devAddress.toDouble());
+    keys.devAddress = *devAddress;
     keys.appsKey = appsKey.toUpper();
     keys.nwksKey = nwksKey.toUpper();
     return {};
@@ -158,6 +220,20 @@ QJsonObject withKeys(QJsonObject device, const Credentials& keys)
                                           {K::nwksKey, keys.nwksKey}});
     }
     return device;
+}
+
+// A new device: its settings as given (without empty nested objects, as mergeSettings keeps
+// none), its DevEUI and its keys; the settings are shared, not copied key by key.
+QJsonObject newDevice(const DeviceRequest& request)
+{
+    QJsonObject device = request.settings;
+    for (const QString& key : nestedSettingsKeys()) {
+        const auto it = device.find(key);
+        if (it != device.end() && it.value().toObject().isEmpty())
+            device.erase(it);
+    }
+    device.insert(K::devEui, request.devEui);
+    return withKeys(device, request.keys);
 }
 } // namespace
 
@@ -182,6 +258,19 @@ bool isIntegral(const QJsonValue& value, double min, double max)
     return std::isfinite(number) && std::floor(number) == number && number >= min && number <= max;
 }
 
+std::optional<quint32> devAddressValue(const QJsonValue& value)
+{
+    // Checked before the cast: a double outside quint32 has no defined conversion.
+    if (!isIntegral(value, minDevAddress, maxDevAddress))
+        return std::nullopt;
+    return static_cast<quint32>(value.toDouble());
+}
+
+bool isSettingsKey(const QString& key)
+{
+    return plainSettingsKeys().contains(key) || nestedSettingsKeys().contains(key);
+}
+
 QString readCredentials(const QJsonObject& device, Credentials& keys)
 {
     keys = Credentials();
@@ -191,48 +280,35 @@ QString readCredentials(const QJsonObject& device, Credentials& keys)
     return status;
 }
 
+std::optional<SettingFault> findSettingFault(const QJsonObject& device)
+{
+    for (const SettingRule& rule : settingRules()) {
+        if (presentAndFails(device, rule.key, rule.accepts))
+            return SettingFault{rule.key, rule.status};
+    }
+    return std::nullopt;
+}
+
 QString checkSettings(const QJsonObject& device)
 {
-    const QString classStatus = checkClass(device);
-    if (!classStatus.isEmpty())
-        return classStatus;
-    if (presentAndFails(device, K::preferPower,
-                        [](const QJsonValue& v) { return isIntegral(v, minPower, maxPower); }))
-        return S::invalidPower;
-    const auto dataRate = [](const QJsonValue& v) { return isIntegral(v, minDataRate, maxDataRate); };
-    if (presentAndFails(device, K::preferDr, dataRate) || presentAndFails(device, K::drRx2, dataRate))
-        return S::invalidDataRate;
-    if (presentAndFails(device, K::rxWindow, [](const QJsonValue& v) { return isIntegral(v, 1, 2); }))
-        return S::invalidRxWindow;
-    const auto delay = [](const QJsonValue& v) { return isIntegral(v, minDelay, maxDelay); };
-    if (presentAndFails(device, K::delayRx1, delay) || presentAndFails(device, K::delayJoin1, delay) ||
-        presentAndFails(device, K::reactionTime,
-                        [](const QJsonValue& v) { return isIntegral(v, 0, maxInt32); }))
-        return S::invalidDelay;
-    if (presentAndFails(device, K::channelMask, validChannelMask))
-        return S::invalidChannelMaskParamList;
-    if (presentAndFails(device, K::frequencyPlan, validFrequencyPlan) ||
-        presentAndFails(device, K::freqRx2, validFrequency))
-        return S::invalidFrequencyPlan;
-    const auto isBool = [](const QJsonValue& v) { return v.isBool(); };
-    if (presentAndFails(device, K::devName, [](const QJsonValue& v) { return v.isString(); }) ||
-        presentAndFails(device, K::serverAdrEnable, isBool) ||
-        presentAndFails(device, K::useDownlinkQueueClassC, isBool) ||
-        presentAndFails(device, K::position, validPosition))
-        return SimVocabulary::Status::invalidParamValue;
-    return {};
+    const std::optional<SettingFault> fault = findSettingFault(device);
+    return fault ? fault->status : QString();
 }
 
 QJsonObject settingsOf(const QJsonObject& device)
 {
-    QJsonObject settings;
-    for (const QStringList* keys : {&plainSettingsKeys(), &nestedSettingsKeys()}) {
-        for (const QString& key : *keys) {
-            const auto it = device.constFind(key);
-            if (it != device.constEnd())
-                settings.insert(key, it.value());
-        }
-    }
+    // A copy without the identity and the keys is cheaper than building the object key by key;
+    // only a device with unknown keys is looked through.
+    QJsonObject settings = device;
+    for (const QString& key : {K::devEui, K::otaa, K::abp})
+        settings.remove(key);
+    const int known =
+        static_cast<int>(std::count_if(plainSettingsKeys().begin(), plainSettingsKeys().end(),
+                                       [&](const QString& key) { return settings.contains(key); })) +
+        static_cast<int>(std::count_if(nestedSettingsKeys().begin(), nestedSettingsKeys().end(),
+                                       [&](const QString& key) { return settings.contains(key); }));
+    for (auto it = settings.begin(); known < settings.size() && it != settings.end();)
+        it = isSettingsKey(it.key()) ? it + 1 : settings.erase(it);
     return settings;
 }
 
@@ -241,7 +317,7 @@ DeviceRequest readDeviceRequest(const QJsonValue& element)
     DeviceRequest request;
     const QJsonObject device = element.toObject();
     request.echoEui = device.value(K::devEui).toString();
-    if (!element.isObject() || !isHex(request.echoEui, 16)) {
+    if (!element.isObject() || !isHex(request.echoEui, euiDigits)) {
         request.rejection = S::invalidDevEui;
         return request;
     }
@@ -266,7 +342,7 @@ Credentials storedCredentials(const QJsonObject& stored)
     const QJsonObject abp = stored.value(K::abp).toObject();
     if (!abp.isEmpty()) {
         keys.hasAbp = true;
-        keys.devAddress = static_cast<quint32>(abp.value(K::devAddress).toDouble());
+        keys.devAddress = devAddressValue(abp.value(K::devAddress)).value_or(0);
         keys.appsKey = abp.value(K::appsKey).toString().toUpper();
         keys.nwksKey = abp.value(K::nwksKey).toString().toUpper();
     }
@@ -283,8 +359,12 @@ QJsonObject mergeSettings(const QJsonObject& stored, const QJsonObject& settings
         }
         QJsonObject nested = stored.value(it.key()).toObject();
         const QJsonObject given = it.value().toObject();
-        for (auto inner = given.constBegin(); inner != given.constEnd(); ++inner)
-            nested.insert(inner.key(), inner.value());
+        if (nested.isEmpty()) {
+            nested = given; // shared, not copied key by key
+        } else {
+            for (auto inner = given.constBegin(); inner != given.constEnd(); ++inner)
+                nested.insert(inner.key(), inner.value());
+        }
         if (!nested.isEmpty())
             merged.insert(it.key(), nested);
     }
@@ -308,8 +388,7 @@ Decision decide(const DeviceRequest& request, const StoreView& view)
             return {S::repetitionDevAddr, {}};
         if (view.maxDevices > 0 && view.deviceCount >= view.maxDevices)
             return {S::maxDevCountReached, {}};
-        const QJsonObject fresh{{K::devEui, request.devEui}};
-        return {S::added, withKeys(mergeSettings(fresh, request.settings), keys)};
+        return {S::added, newDevice(request)};
     }
 
     const QJsonObject& stored = *view.stored;

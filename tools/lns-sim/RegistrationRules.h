@@ -19,11 +19,20 @@ constexpr int maxDataRate = 7;
 constexpr int minDelay = 1;
 constexpr int maxDelay = 15;
 constexpr int channelCount = 16;
+// Shapes of the identifiers and keys (hex digits) and the DevAddr range of an ABP device.
+constexpr int euiDigits = 16;
+constexpr int keyDigits = 32;
+constexpr double minDevAddress = 1;
+constexpr double maxDevAddress = 4294967295.0;
 
 // True when text is exactly `digits` hexadecimal digits (either case).
 bool isHex(const QString& text, int digits);
 // True when value is a JSON number without a fraction, within [min, max].
 bool isIntegral(const QJsonValue& value, double min, double max);
+// The DevAddr a JSON value holds, or nullopt when it is no whole number in the DevAddr range.
+std::optional<quint32> devAddressValue(const QJsonValue& value);
+// True for the keys of a device object that settingsOf keeps.
+bool isSettingsKey(const QString& key);
 
 struct Credentials
 {
@@ -54,7 +63,15 @@ DeviceRequest readDeviceRequest(const QJsonValue& element);
 // An "OTAA" section whose two fields are both empty or absent counts as no OTAA section (the
 // program sends one so for devices without keys), and so does an empty "ABP" object.
 QString readCredentials(const QJsonObject& device, Credentials& keys);
-// Checks the settings keys; returns the status word of the first fault or "".
+// A settings key whose value the rules refuse, and the status word of that refusal.
+struct SettingFault
+{
+    QString key;
+    QString status;
+};
+// The first refused settings key of a device object, in the order the rules are applied.
+std::optional<SettingFault> findSettingFault(const QJsonObject& device);
+// The status word of that fault, or "".
 QString checkSettings(const QJsonObject& device);
 // The settings keys of a device object (every key but "devEui", "OTAA" and "ABP" that the
 // server keeps); unknown keys are left out.

@@ -2,12 +2,12 @@
 
 #include "DeviceStore.h"
 #include "FrameLog.h"
+#include "JsonInput.h"
 #include "RegistrationRules.h"
 #include "SimVocabulary.h"
 #include "server/Protocol.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QRandomGenerator>
 
 namespace {
@@ -75,13 +75,14 @@ bool validAppData(const QJsonValue& element, const DeviceStore& store)
 {
     const QJsonObject appData = element.toObject();
     const QString devEui = appData.value(K::devEui).toString();
-    if (!element.isObject() || !RegistrationRules::isHex(devEui, 16) || !store.find(devEui))
+    if (!element.isObject() || !RegistrationRules::isHex(devEui, RegistrationRules::euiDigits) ||
+        !store.find(devEui))
         return false;
     const auto otherInfo = appData.constFind(V::Key::otherInfo1);
     if (otherInfo == appData.constEnd())
         return true;
     return otherInfo.value().isString() &&
-           QJsonDocument::fromJson(otherInfo.value().toString().toUtf8()).isObject();
+           JsonInput::parseObject(otherInfo.value().toString().toUtf8()).has_value();
 }
 } // namespace
 
@@ -95,23 +96,15 @@ QJsonObject SimRequestHandler::errorReply(const QString& errString)
     return reply(V::Cmd::error, false, errString);
 }
 
-ParsedFrame SimRequestHandler::parseFrame(const QString& text)
+ParsedFrame SimRequestHandler::parseFrame(const QByteArray& utf8)
 {
     ParsedFrame frame;
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8(), &error);
-    if (error.error != QJsonParseError::NoError) {
-        frame.problem =
-            QStringLiteral("not JSON: %1 at offset %2").arg(error.errorString()).arg(error.offset);
+    const std::optional<QJsonObject> request = JsonInput::parseObject(utf8, &frame.problem);
+    if (!request) {
         frame.errorReply = errorReply(V::Error::invalidJson);
         return frame;
     }
-    if (!document.isObject()) {
-        frame.problem = QStringLiteral("not a JSON object");
-        frame.errorReply = errorReply(V::Error::invalidJson);
-        return frame;
-    }
-    frame.request = document.object();
+    frame.request = *request;
     const QJsonValue cmd = frame.request.value(K::cmd);
     if (!cmd.isString() || cmd.toString().isEmpty()) {
         frame.problem = QStringLiteral("no \"cmd\" text");
@@ -128,7 +121,7 @@ ParsedFrame SimRequestHandler::parseFrame(const QString& text)
     return frame;
 }
 
-QJsonObject SimRequestHandler::handle(const QJsonObject& request, const QString& cmd, SimSession& session)
+SimReply SimRequestHandler::handle(const QJsonObject& request, const QString& cmd, SimSession& session)
 {
     if (cmd == Cmd::authReq)
         return authorize(request, session);
@@ -240,18 +233,17 @@ QJsonObject SimRequestHandler::manageDevices(const QJsonObject& request, const S
     return answer;
 }
 
-QJsonObject SimRequestHandler::getDevices(const QJsonObject& request) const
+SimReply SimRequestHandler::getDevices(const QJsonObject& request) const
 {
-    QJsonArray devices;
+    QStringList devices;
     const auto select = request.constFind(K::select);
     if (select == request.constEnd()) {
-        for (const QJsonObject& device : m_store.all())
-            devices.append(device);
+        devices = m_store.texts();
     } else {
         const QJsonValue list = select.value().toObject().value(K::devEuiList);
         if (!list.isArray()) {
             QJsonObject answer = reply(Cmd::getDevicesResp, false, V::Error::invalidRequest);
-            answer.insert(K::devicesList, devices);
+            answer.insert(K::devicesList, QJsonArray());
             return answer;
         }
         QSet<QString> listed;
@@ -260,13 +252,13 @@ QJsonObject SimRequestHandler::getDevices(const QJsonObject& request) const
             if (listed.contains(key))
                 continue;
             listed.insert(key);
-            if (const auto device = m_store.find(key))
-                devices.append(*device);
+            const QString text = m_store.text(key);
+            if (!text.isNull())
+                devices.append(text);
         }
     }
-    QJsonObject answer = reply(Cmd::getDevicesResp, true);
-    answer.insert(K::devicesList, devices);
-    return answer;
+    // The store keeps every device's text ready: a long list is copied, not written anew.
+    return SimReply::withArray(reply(Cmd::getDevicesResp, true), K::devicesList, devices);
 }
 
 QJsonObject SimRequestHandler::deleteDevices(const QJsonObject& request, const SimSession& session)
@@ -283,7 +275,7 @@ QJsonObject SimRequestHandler::deleteDevices(const QJsonObject& request, const S
     for (const QJsonValue& element : list.toArray()) {
         const QString devEui = element.toString();
         QString status = S::deleted;
-        if (!RegistrationRules::isHex(devEui, 16)) {
+        if (!RegistrationRules::isHex(devEui, RegistrationRules::euiDigits)) {
             status = S::invalidDevEui;
         } else if (!m_store.remove(devEui)) {
             status = V::Status::notFound;
@@ -354,7 +346,7 @@ QJsonObject SimRequestHandler::sendData(const QJsonObject& request, const SimSes
         const QJsonObject downlink = element.toObject();
         const QString devEui = downlink.value(K::devEui).toString();
         QString status = V::Status::queued;
-        if (!element.isObject() || !RegistrationRules::isHex(devEui, 16))
+        if (!element.isObject() || !RegistrationRules::isHex(devEui, RegistrationRules::euiDigits))
             status = S::invalidDevEui;
         else if (!m_store.find(devEui))
             status = V::Status::notFound;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "SimConfig.h"
+#include "SimReply.h"
 
 #include <QHash>
 #include <QJsonObject>
@@ -38,10 +39,11 @@ class SimRequestHandler
 public:
     SimRequestHandler(const SimConfig& config, DeviceStore& store, FrameLog& log);
 
-    static ParsedFrame parseFrame(const QString& text);
+    // Reads a text frame as a request; the one place where a request text is parsed.
+    static ParsedFrame parseFrame(const QByteArray& utf8);
     static QJsonObject errorReply(const QString& errString);
 
-    QJsonObject handle(const QJsonObject& request, const QString& cmd, SimSession& session);
+    SimReply handle(const QJsonObject& request, const QString& cmd, SimSession& session);
 
     // The oldest downlink queued for the device, taken off the queue.
     std::optional<QJsonObject> takeDownlink(const QString& devEui);
@@ -51,7 +53,7 @@ private:
     QJsonObject closeAuthorization(const QJsonObject& request, SimSession& session);
     QJsonObject serverInfo() const;
     QJsonObject manageDevices(const QJsonObject& request, const SimSession& session);
-    QJsonObject getDevices(const QJsonObject& request) const;
+    SimReply getDevices(const QJsonObject& request) const;
     QJsonObject deleteDevices(const QJsonObject& request, const SimSession& session);
     QJsonObject manageAppData(const QJsonObject& request, const SimSession& session);
     QJsonObject sendData(const QJsonObject& request, const SimSession& session);

@@ -3,7 +3,6 @@
 #include "DeviceStore.h"
 #include "FrameLog.h"
 #include "SimVocabulary.h"
-#include "server/JsonText.h"
 #include "server/Protocol.h"
 
 #include <QDateTime>
@@ -166,9 +165,9 @@ void SimServer::onTextMessage(QWebSocket* socket, const QString& text)
     const auto it = m_sessions.find(socket);
     if (it == m_sessions.end())
         return;
-    const ParsedFrame frame = SimRequestHandler::parseFrame(text);
-    const qint64 size = text.toUtf8().size();
-    m_log.frame(FrameLog::Direction::In, it->id, frame.cmd, size,
+    const QByteArray utf8 = text.toUtf8();
+    const ParsedFrame frame = SimRequestHandler::parseFrame(utf8);
+    m_log.frame(FrameLog::Direction::In, it->id, frame.cmd, utf8.size(),
                 frame.problem.isEmpty() ? QString() : QStringLiteral("(%1)").arg(frame.problem));
     if (frame.errorReply) {
         send(socket, *frame.errorReply);
@@ -201,15 +200,15 @@ void SimServer::onDisconnected(QWebSocket* socket)
     socket->deleteLater();
 }
 
-void SimServer::send(QWebSocket* socket, const QJsonObject& message)
+void SimServer::send(QWebSocket* socket, const SimReply& reply)
 {
     const auto it = m_sessions.constFind(socket);
     if (it == m_sessions.constEnd())
         return;
-    const QString text = compactJsonText(message);
-    const qint64 size = text.toUtf8().size();
-    m_log.frame(FrameLog::Direction::Out, it->id, message.value(K::cmd).toString(), size, summary(message));
-    socket->sendTextMessage(text);
+    const qint64 size = reply.text.toUtf8().size();
+    m_log.frame(FrameLog::Direction::Out, it->id, reply.message.value(K::cmd).toString(), size,
+                summary(reply.message));
+    socket->sendTextMessage(reply.text);
 }
 
 bool SimServer::pushUplink()

@@ -36,7 +36,7 @@ private:
     void onTextMessage(QWebSocket* socket, const QString& text);
     void onBinaryMessage(QWebSocket* socket, const QByteArray& data);
     void onDisconnected(QWebSocket* socket);
-    void send(QWebSocket* socket, const QJsonObject& message);
+    void send(QWebSocket* socket, const SimReply& reply);
 
     const SimConfig& m_config;
     DeviceStore& m_store;
