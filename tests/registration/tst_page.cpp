@@ -31,15 +31,26 @@ void chooseFile(const QString& path, const std::function<void()>& action)
 {
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            // The file dialog's own warning while its directory is still being read: dismiss it
+            // and accept again on the next tick.
+            qWarning() << "file dialog warned:" << box->text();
+            box->accept();
+            return;
+        }
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
         if (!dialog)
             return;
-        poll.stop();
+        // The dialog may still be reading its directory and refuse the first accept: keep
+        // answering until it has closed.
         dialog->selectFile(path);
-        QMetaObject::invokeMethod(dialog, "accept");
+        // Queued: a warning the dialog shows from accept() must find this poll free to answer it.
+        QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
     });
     poll.start(10);
     action();
+    poll.stop();
 }
 } // namespace
 
