@@ -29,7 +29,8 @@ const QStringList& keyNames()
                                       QStringLiteral("responsesFileName"),
                                       QStringLiteral("lastSendEui"),
                                       QStringLiteral("wsProtocol"),
-                                      QStringLiteral("keyFileName")};
+                                      QStringLiteral("keyFileName"),
+                                      QStringLiteral("loginTimeoutMs")};
     return names;
 }
 

@@ -24,7 +24,8 @@ public:
         responsesFileName,
         lastSendEui,
         wsProtocol,
-        keyFileName // the device maker's key file, loaded again at start-up
+        keyFileName,   // the device maker's key file, loaded again at start-up
+        loginTimeoutMs // time from Connect until the login is complete, in milliseconds
     };
     Q_ENUM(ESettings)
 
