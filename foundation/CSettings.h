@@ -9,7 +9,9 @@ class CSettings : public QSettings
 {
     Q_OBJECT
 public:
-    enum ESettings
+    // A fixed underlying type: every int converts to a member value, so keyName can refuse
+    // a value outside the list instead of meeting undefined behaviour.
+    enum ESettings : int
     {
         serverIpPort,
         serverLogin,
