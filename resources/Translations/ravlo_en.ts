@@ -858,6 +858,22 @@
 <context>
     <name>SendDataDialog</name>
     <message>
+        <source>Порт должен быть числом от %1 до %2.</source>
+        <translation>The port must be a number from %1 to %2.</translation>
+    </message>
+    <message>
+        <source>Введите данные для отправки.</source>
+        <translation>Enter the data to send.</translation>
+    </message>
+    <message>
+        <source>Данные должны состоять из пар шестнадцатеричных цифр, например 0A1B.</source>
+        <translation>The data must be pairs of hexadecimal digits, for example 0A1B.</translation>
+    </message>
+    <message>
+        <source>Данных %1 байт, больше чем %2.</source>
+        <translation>The data are %1 bytes long, more than %2.</translation>
+    </message>
+    <message>
         <source>Отправка данных на устройство</source>
         <translation>Sending data to a device</translation>
     </message>
