@@ -229,6 +229,16 @@ void CServerClient::logOut(QString token)
     }
 }
 
+void CServerClient::logOutBeforeExit()
+{
+    stopRetries();
+    if (m_state != EClientStates::ready || m_sessionToken.isEmpty())
+        return;
+    DEBUG_LOG << "logging out before the program ends";
+    if (!cmdSendMessage(CMessageParser::closeAuthRequest(m_sessionToken)))
+        flush();
+}
+
 void CServerClient::cancelReconnect()
 {
     if (!m_reconnecting)
@@ -417,7 +427,10 @@ void CServerClient::onAuthAnswer(const AuthResponse& response)
         DEBUG_LOG << "login answer of a closed connection ignored";
         return;
     }
+    if (response.status)
+        m_sessionToken = response.token;
     if (!response.status) {
+        m_sessionToken.clear();
         // A refused login or a confirmed logout: nothing to try again.
         m_logoutTimer.stop();
         m_loggingOut = false;

@@ -82,6 +82,9 @@ public slots:
     void logOut(QString token);
     // Ends the retries of a lost login; a retry under way is given up.
     void cancelReconnect();
+    // The program is about to end: logs out of a login in force and pushes the request onto
+    // the network at once, since no event loop will run to send it.
+    void logOutBeforeExit();
 
 protected slots:
     void changeState(EClientStates state);
@@ -137,4 +140,6 @@ private:
     // The connection request of the last login that reached "ready"; retries use it.
     CLoraAuthReq m_lastGoodLogin;
     bool m_hadGoodLogin = false;
+    // The token of the login in force, for the logout at exit.
+    QString m_sessionToken;
 };

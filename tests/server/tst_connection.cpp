@@ -76,6 +76,7 @@ private slots:
     void retriesBackOffUntilConnectOrDisconnect();
     void noRetryAfterDisconnectOrRefusal();
     void stalledServerEndsTheLogin();
+    void logsOutBeforeTheProgramEnds();
 };
 
 void TestConnection::sessionEnds_data()
@@ -474,6 +475,24 @@ void TestConnection::stalledServerEndsTheLogin()
     QTest::mouseClick(panel.disconnectButton, Qt::LeftButton); // nobody answers: offline after the time-out
     QTRY_COMPARE(client->clientState(), EClientStates::disconnected);
     QVERIFY(!client->isReconnecting());
+}
+
+void TestConnection::logsOutBeforeTheProgramEnds()
+{
+    CServerClient* client = CServerClient::instance();
+    LoopbackServer server;
+    Panel panel;
+    panel.connectTo(server.address());
+    QTRY_COMPARE(client->clientState(), EClientStates::ready);
+    const QString token = panel.widget.lastAuthorisation().token;
+    QVERIFY(!token.isEmpty());
+    client->logOutBeforeExit();
+    QTRY_COMPARE(server.receivedObjects(Protocol::Cmd::closeAuthReq).size(), 1);
+    QCOMPARE(
+        server.receivedObjects(Protocol::Cmd::closeAuthReq).first().value(Protocol::Key::token).toString(),
+        token);
+    QTRY_COMPARE(panel.status->text(), QStringLiteral("Offline:"));
+    QVERIFY(endLoopbackSession(server));
 }
 
 RAVLO_REGISTER_TEST(TestConnection)
