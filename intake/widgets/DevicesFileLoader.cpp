@@ -200,8 +200,9 @@ void DevicesFileLoader::startRun(const QVector<int>& rows)
 
 void DevicesFileLoader::showAddResults(QVector<QPair<QString, QString>> statuses)
 {
+    const bool inRun = m_state == State::sending || m_state == State::stopping;
     const int matched = m_model->setStatuses(statuses);
-    if (m_state != State::sending && m_state != State::stopping) {
+    if (!inRun) {
         DEBUG_LOG << "results outside a run:" << statuses.size() << "," << matched << "rows";
         return;
     }
