@@ -120,7 +120,6 @@ DevicesFile::Content DevicesFile::parse(const QByteArray& text)
         }
         p = lineEnd + 1;
     }
-    content.devices.squeeze();
     if (!content.droppedLines.isEmpty())
         DEBUG_LOG << "не все поля заполнены в строке!" << content.droppedLines.size() << "lines dropped";
     return content;
@@ -138,6 +137,15 @@ bool DevicesFile::read(const QString& path, Content* content, QString* error)
         if (error)
             *error = QStringLiteral("larger than %1 bytes").arg(maxFileBytes);
         return false;
+    }
+    // A mapped file is read in place, without a copy of its text.
+    if (file.size() > 0) {
+        if (uchar* mapped = file.map(0, file.size())) {
+            *content =
+                parse(QByteArray::fromRawData(reinterpret_cast<const char*>(mapped), int(file.size())));
+            file.unmap(mapped);
+            return true;
+        }
     }
     const QByteArray text = file.readAll();
     if (file.error() != QFileDevice::NoError) {

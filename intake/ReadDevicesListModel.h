@@ -3,9 +3,10 @@
 #include "server/LoRaDevice.h"
 
 #include <QAbstractTableModel>
-#include <QHash>
 #include <QPair>
 #include <QVector>
+
+#include <vector>
 
 // The devices read from a device file, each with the status the server answered for it
 // (empty until a result arrives). Results are matched by DevEUI to the first row of that
@@ -36,8 +37,8 @@ public:
     // Empties the status of the given rows, so that results fill them again.
     void clearStatuses(const QVector<int>& rows);
 
-    const LoRaDevice& device(int row) const { return m_rows.at(row).device; }
-    QString status(int row) const { return m_rows.at(row).status; }
+    const LoRaDevice& device(int row) const { return m_devices.at(row); }
+    QString status(int row) const { return m_statuses.at(row); }
     int rowsWithoutStatus() const { return m_withoutStatus; }
     // Rows whose status says the device is not on the server as it was read (a refusal, or
     // no status at all), in row order.
@@ -51,17 +52,24 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
-    struct Row
+    // The rows without a status, by DevEUI: an open-addressing table of DevEUI groups (no
+    // allocation per entry, so it is built for a hundred thousand rows in a few milliseconds).
+    struct Group
     {
-        LoRaDevice device;
-        QString status;
+        int keyRow;       // a row holding the group's DevEUI
+        int firstWaiting; // the group's first row without a status, -1 when none is left
     };
     void rebuildIndex();
+    // The group of the DevEUI, or -1.
+    int findGroup(const QString& devEui) const;
+    size_t slotOf(const QString& devEui) const;
 
-    QVector<Row> m_rows;
-    // For each DevEUI the first row without a status; from there m_nextWaiting leads to the
-    // next row of the same DevEUI without one (-1 at the end).
-    QHash<QString, int> m_firstWaiting;
-    QVector<int> m_nextWaiting;
+    QVector<LoRaDevice> m_devices;
+    QVector<QString> m_statuses; // one per device
+    std::vector<int> m_slots;    // group + 1, 0 for an empty slot; the size is 2^(64 - m_shift)
+    int m_shift = 60;
+    std::vector<Group> m_groups;
+    // From a row without a status to the next row of its DevEUI without one (-1 at the end).
+    std::vector<int> m_nextWaiting;
     int m_withoutStatus = 0;
 };
