@@ -98,7 +98,7 @@ bool DevicesFile::parseLine(const QByteArray& line, LoRaDevice* device)
     return parseLine(line.constData(), line.constData() + line.size(), device);
 }
 
-DevicesFile::Content DevicesFile::parse(const QByteArray& text)
+DevicesFile::Content DevicesFile::parse(const QByteArray& text, const Pause& pause)
 {
     Content content;
     const char* p = text.constData();
@@ -113,11 +113,17 @@ DevicesFile::Content DevicesFile::parse(const QByteArray& text)
         const char* lineEnd = newline ? newline : end;
         const char* contentEnd = lineEnd > p && lineEnd[-1] == '\r' ? lineEnd - 1 : lineEnd;
         if (!isBlank(p, contentEnd)) {
-            if (parseLine(p, contentEnd, &device))
+            if (parseLine(p, contentEnd, &device)) {
+                // A delivery's devices mostly share their AppEUI: they share its text as well.
+                if (!content.devices.isEmpty() && content.devices.constLast().appEui == device.appEui)
+                    device.appEui = content.devices.constLast().appEui;
                 content.devices.append(std::move(device));
-            else
+            } else {
                 content.droppedLines.append(lineNumber);
+            }
         }
+        if (pause && lineNumber % linesPerPause == 0)
+            pause();
         p = lineEnd + 1;
     }
     if (!content.droppedLines.isEmpty())
@@ -125,7 +131,7 @@ DevicesFile::Content DevicesFile::parse(const QByteArray& text)
     return content;
 }
 
-bool DevicesFile::read(const QString& path, Content* content, QString* error)
+bool DevicesFile::read(const QString& path, Content* content, QString* error, const Pause& pause)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -141,8 +147,8 @@ bool DevicesFile::read(const QString& path, Content* content, QString* error)
     // A mapped file is read in place, without a copy of its text.
     if (file.size() > 0) {
         if (uchar* mapped = file.map(0, file.size())) {
-            *content =
-                parse(QByteArray::fromRawData(reinterpret_cast<const char*>(mapped), int(file.size())));
+            *content = parse(QByteArray::fromRawData(reinterpret_cast<const char*>(mapped), int(file.size())),
+                             pause);
             file.unmap(mapped);
             return true;
         }
@@ -153,7 +159,7 @@ bool DevicesFile::read(const QString& path, Content* content, QString* error)
             *error = file.errorString();
         return false;
     }
-    *content = parse(text);
+    *content = parse(text, pause);
     return true;
 }
 

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QVector>
 
+#include <functional>
+
 // The device file of a bulk registration: one device per line (LF or CR LF), tokens separated
 // by single spaces, each token key=value in any order. Keys, in exact letter case:
 //   DevEUI, AppKey, AppEUI, AppSKey, NwkSKey  stored upper-cased
@@ -31,12 +33,18 @@ public:
     // Largest file read: a million devices fit many times over, a wrong choice cannot fill memory.
     static constexpr qint64 maxFileBytes = 512ll * 1024 * 1024;
 
+    // Lines read between two calls of the pause function of parse and read.
+    static constexpr int linesPerPause = 4096;
+    // Called now and then while a long file is read, e.g. to let the window repaint.
+    using Pause = std::function<void()>;
+
     // The devices of a whole file's text.
-    static Content parse(const QByteArray& text);
+    static Content parse(const QByteArray& text, const Pause& pause = Pause());
     // One line without its line end: true and the device when the line gives one.
     static bool parseLine(const QByteArray& line, LoRaDevice* device);
     // Reads and parses a file; false (with the reason in error) when it cannot be read.
-    static bool read(const QString& path, Content* content, QString* error = nullptr);
+    static bool read(const QString& path, Content* content, QString* error = nullptr,
+                     const Pause& pause = Pause());
 
     // "3, 7, 12" for dropped lines, at most `shown` numbers and then "…".
     static QString lineList(const QVector<int>& lines, int shown = 50);

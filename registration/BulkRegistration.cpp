@@ -1,6 +1,7 @@
 #include "registration/BulkRegistration.h"
 
 #include "foundation/DebugLog.h"
+#include "meters/PulseAppData.h"
 #include "server/CMessageParser.h"
 
 BulkRegistration::BulkRegistration(QObject* parent) : QObject(parent)
@@ -11,8 +12,8 @@ BulkRegistration::BulkRegistration(QObject* parent) : QObject(parent)
             &BulkRegistration::onClientStateChanged);
 }
 
-bool BulkRegistration::start(const QVector<LoRaDevice>& devices, const QVector<QJsonDocument>& appData,
-                             int chunkSize)
+bool BulkRegistration::start(const QVector<LoRaDevice>& devices, const ChosenSettings& settings,
+                             const std::optional<PulseSettings>& pulse, const QDate& date, int chunkSize)
 {
     if (m_running) {
         DEBUG_LOG << "a list is being registered already;" << devices.size() << "devices not sent";
@@ -21,10 +22,10 @@ bool BulkRegistration::start(const QVector<LoRaDevice>& devices, const QVector<Q
     if (devices.isEmpty())
         return false;
     m_devices = devices;
-    m_appData = appData.size() == devices.size() ? appData : QVector<QJsonDocument>();
-    if (!appData.isEmpty() && m_appData.isEmpty())
-        DEBUG_LOG << "application data of" << appData.size() << "documents for" << devices.size()
-                  << "devices is not sent";
+    m_settings = settings;
+    m_pulse = pulse;
+    m_date = date;
+    m_nameCounter = 1;
     m_chunkSize = qMax(1, chunkSize);
     m_next = 0;
     m_inFlight = 0;
@@ -33,7 +34,9 @@ bool BulkRegistration::start(const QVector<LoRaDevice>& devices, const QVector<Q
     m_waiting = false;
     m_stopping = false;
     DEBUG_LOG << "registering" << devices.size() << "devices, at most" << m_chunkSize << "a request";
-    sendNext();
+    // The first request goes out from the event loop, like every later one: the window
+    // repaints between taking the list and sending it.
+    QMetaObject::invokeMethod(this, &BulkRegistration::advance, Qt::QueuedConnection);
     return true;
 }
 
@@ -50,7 +53,9 @@ void BulkRegistration::stop()
 void BulkRegistration::sendNext()
 {
     const int count = qMin(m_chunkSize, m_devices.size() - m_next);
-    if (!CMessageParser::instance()->sendDevicesList(m_devices.mid(m_next, count), false)) {
+    const QVector<LoRaDevice> chunk =
+        DeviceCompletion::completedList(m_devices.mid(m_next, count), m_settings, m_date, &m_nameCounter);
+    if (!CMessageParser::instance()->sendDevicesList(chunk, false)) {
         // Not logged in, or the frame did not go out: nothing more can be sent.
         finish(0);
         return;
@@ -58,8 +63,13 @@ void BulkRegistration::sendNext()
     m_inFlight = count;
     m_waiting = true;
     ++m_requestsSent;
-    if (!m_appData.isEmpty())
-        CMessageParser::instance()->manageAppdataReq(m_appData.mid(m_next, count));
+    if (m_pulse) {
+        QVector<QJsonDocument> appData;
+        appData.reserve(chunk.size());
+        for (const LoRaDevice& device : chunk)
+            appData.append(buildPulseAppData(*m_pulse, device.devEui, device.sn));
+        CMessageParser::instance()->manageAppdataReq(appData);
+    }
     m_next += count;
 }
 
@@ -100,7 +110,7 @@ void BulkRegistration::finish(int unanswered)
     m_stopping = false;
     m_inFlight = 0;
     m_devices.clear();
-    m_appData.clear();
+    m_pulse.reset();
     if (CServerClient::instance()->clientState() == EClientStates::ready)
         CServerClient::instance()->sendMessage(CMessageParser::serverInfoRequest());
     DEBUG_LOG << "list registration ended:" << m_requestsSent << "requests," << notSent << "devices not sent,"

@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QMessageBox>
@@ -57,7 +58,10 @@ public:
             m_process.kill();
         m_process.waitForFinished(10000);
     }
-    bool started() { return waitFor([this] { return url.port() > 0; }, 10000); }
+    bool started()
+    {
+        return waitFor([this] { return url.port() > 0; }, 10000);
+    }
 
     QUrl url;
     int requests = 0;
@@ -74,7 +78,10 @@ public:
     StallMeter()
     {
         QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            longestGapMs = qMax(longestGapMs, m_sinceTick.restart());
+            const qint64 gap = m_sinceTick.restart();
+            longestGapMs = qMax(longestGapMs, gap);
+            if (gap > 60)
+                longGaps.append(QStringLiteral("%1ms@%2").arg(gap).arg(m_sinceStart.elapsed()));
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
                 summary = box->text();
                 box->accept();
@@ -85,20 +92,25 @@ public:
     {
         longestGapMs = 0;
         m_sinceTick.start();
+        m_sinceStart.start();
         m_timer.start(10);
     }
     qint64 longestGapMs = 0;
     QString summary;
+    QStringList longGaps; // pauses over 60 ms, with the time into the run they ended
 
 private:
     QTimer m_timer;
     QElapsedTimer m_sinceTick;
+    QElapsedTimer m_sinceStart;
 };
 
 void BM_WholeRun(benchmark::State& state)
 {
     const int devices = int(state.range(0));
+    // The settings and the commissioning journal of a first run, beside the device file.
     QTemporaryDir dir;
+    QDir::setCurrent(dir.path());
     const QString path = dir.filePath(QStringLiteral("devices.csv"));
     {
         QFile file(path);
@@ -114,9 +126,10 @@ void BM_WholeRun(benchmark::State& state)
         CMainWindow window;
         window.show();
         CMessageParser::connectClientToParser();
-        CServerClient::instance()->openWebSoket(
-            {0, QStringLiteral("127.0.0.1:%1").arg(sim.url.port()), QStringLiteral("operator"), QStringLiteral("ravlo")});
-        if (!waitFor([] { return CServerClient::instance()->clientState() == EClientStates::ready; }, 10000)) {
+        CServerClient::instance()->openWebSoket({0, QStringLiteral("127.0.0.1:%1").arg(sim.url.port()),
+                                                 QStringLiteral("operator"), QStringLiteral("ravlo")});
+        if (!waitFor([] { return CServerClient::instance()->clientState() == EClientStates::ready; },
+                     10000)) {
             state.SkipWithError("no login");
             break;
         }
@@ -132,10 +145,14 @@ void BM_WholeRun(benchmark::State& state)
             state.SkipWithError("the file was not read");
             break;
         }
+        const qint64 loaded = run.elapsed();
         loader.show();
+        const qint64 shown = run.elapsed();
         loader.okClicked();
+        const qint64 okDone = run.elapsed();
         const bool ended = waitFor(
-            [&] { return loader.state() == DevicesFileLoader::State::ended && !meter.summary.isEmpty(); }, 120000);
+            [&] { return loader.state() == DevicesFileLoader::State::ended && !meter.summary.isEmpty(); },
+            120000);
         state.SetIterationTime(double(run.nsecsElapsed()) / 1e9);
         if (!ended)
             state.SkipWithError("the run did not end in time");
@@ -143,9 +160,14 @@ void BM_WholeRun(benchmark::State& state)
         state.counters["rows"] = loader.model()->rowCount();
         state.counters["rows_without_status"] = loader.model()->rowsWithoutStatus();
         state.counters["requests"] = sim.requests;
-        state.SetLabel(meter.summary.toStdString());
+        state.SetLabel(
+            (QStringLiteral("loaded@%1 shown@%2 ok@%3 ").arg(loaded).arg(shown).arg(okDone) + meter.summary +
+             QStringLiteral("; pauses over 60 ms: ") +
+             (meter.longGaps.isEmpty() ? QStringLiteral("none") : meter.longGaps.join(QLatin1Char(' '))))
+                .toStdString());
         CServerClient::instance()->close();
-        waitFor([] { return CServerClient::instance()->state() == QAbstractSocket::UnconnectedState; }, 10000);
+        waitFor([] { return CServerClient::instance()->state() == QAbstractSocket::UnconnectedState; },
+                10000);
     }
 }
 BENCHMARK(BM_WholeRun)->Arg(100000)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);

@@ -11,8 +11,8 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
-#include <memory>
 #include <benchmark/benchmark.h>
+#include <memory>
 
 namespace {
 
@@ -78,7 +78,8 @@ void BM_MatchResults(benchmark::State& state)
     const int rows = int(state.range(0));
     QVector<LoRaDevice> devices(rows);
     for (int i = 0; i < rows; ++i)
-        devices[i].devEui = QStringLiteral("70B3D5E75E%1").arg(i % 10 == 9 ? i - 1 : i, 6, 16, QLatin1Char('0')).toUpper();
+        devices[i].devEui =
+            QStringLiteral("70B3D5E75E%1").arg(i % 10 == 9 ? i - 1 : i, 6, 16, QLatin1Char('0')).toUpper();
     QVector<QPair<QString, QString>> results;
     results.reserve(rows);
     for (const LoRaDevice& device : qAsConst(devices))

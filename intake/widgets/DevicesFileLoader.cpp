@@ -8,7 +8,9 @@
 #include "server/CServerClient.h"
 #include "server/Protocol.h"
 
+#include <QCoreApplication>
 #include <QDialogButtonBox>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -111,11 +113,17 @@ bool DevicesFileLoader::readDevicesFile()
 
 bool DevicesFileLoader::loadDevicesFile(const QString& path)
 {
+    QElapsedTimer timer;
+    timer.start();
     m_lastFile = path;
     CSettings::writeValue(CSettings::devicesFileName, path);
+    const qint64 remembered = timer.elapsed();
     DevicesFile::Content content;
     QString error;
-    if (!DevicesFile::read(path, &content, &error)) {
+    // A long file is read in pieces with the window repainting in between; the operator's
+    // input waits until the file is read.
+    const auto repaint = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
+    if (!DevicesFile::read(path, &content, &error, repaint)) {
         CRITICAL_LOG << "Error file opening" << path << error;
         QMessageBox::critical(this, tr("Ошибка"), tr("Не удалось открыть файл!"), QMessageBox::Ok);
         return false;
@@ -128,11 +136,15 @@ bool DevicesFileLoader::loadDevicesFile(const QString& path)
                               QMessageBox::Ok);
         return false;
     }
-    DEBUG_LOG << "device file" << QFileInfo(path).fileName() << ":" << content.devices.size() << "devices,"
-              << content.droppedLines.size() << "lines dropped";
+    const qint64 parsed = timer.elapsed();
+    const int devices = content.devices.size();
     m_droppedLines = content.droppedLines;
     m_model->setDevices(std::move(content.devices));
+    const qint64 modelled = timer.elapsed();
     m_table->resizeColumnsToContents();
+    DEBUG_LOG << "device file" << QFileInfo(path).fileName() << ":" << devices << "devices,"
+              << m_droppedLines.size() << "lines dropped; ms: settings" << remembered << "parse"
+              << parsed - remembered << "model" << modelled - parsed << "table" << timer.elapsed() - modelled;
     if (!m_droppedLines.isEmpty()) {
         m_droppedLabel->setText(tr("Строки файла без устройства (пропущено: %1): %2")
                                     .arg(m_droppedLines.size())
@@ -191,9 +203,13 @@ void DevicesFileLoader::startRun(const QVector<int>& rows)
     m_question->setText(tr("Устройства отправляются на сервер…"));
     m_question->setStyleSheet(blackStyle);
     QVector<LoRaDevice> devices;
-    devices.reserve(rows.size());
-    for (int row : rows)
-        devices.append(m_model->device(row));
+    if (rows.size() == m_model->rowCount()) {
+        devices = m_model->devices(); // shared, not copied
+    } else {
+        devices.reserve(rows.size());
+        for (int row : rows)
+            devices.append(m_model->device(row));
+    }
     DEBUG_LOG << "sending" << devices.size() << "devices of the file";
     emit sendDevices(devices);
 }

@@ -434,17 +434,12 @@ void CIAboutDevice::regDevicesList(QVector<LoRaDevice> devices)
         emit devicesListEnded(devices.size(), 0);
         return;
     }
+    // The settings are read once for the whole list; each request's devices are completed
+    // with them as it goes out.
     const ChosenSettings settings{m_expert->getSettings(), m_optional->getSettings()};
     const CPulseSettingsField::SettStruct pulse = m_pulse->getSettings();
-    const QVector<LoRaDevice> completed =
-        DeviceCompletion::completedList(devices, settings, QDate::currentDate());
-    QVector<QJsonDocument> appData;
-    if (pulse.enabled) {
-        appData.reserve(completed.size());
-        for (const LoRaDevice& device : completed)
-            appData.append(createPulseJson(pulse, device.devEui, device.sn));
-    }
-    if (!m_bulk->start(completed, appData, CSettings::bulkChunkSizeValue()))
+    if (!m_bulk->start(devices, settings, pulse.enabled ? std::optional<PulseSettings>(pulse) : std::nullopt,
+                       QDate::currentDate(), CSettings::bulkChunkSizeValue()))
         emit devicesListEnded(devices.size(), 0);
 }
 
