@@ -426,7 +426,10 @@ void CIAboutDevice::sendInfoToTheNextStage()
 void CIAboutDevice::regDevicesList(QVector<LoRaDevice> devices)
 {
     if (m_bulk->isRunning()) {
+        // The answer to a stopped list's last request is still awaited: this list is not sent,
+        // and its sender is told so rather than left waiting.
         DEBUG_LOG << "a list is being registered already;" << devices.size() << "devices not sent";
+        emit devicesListEnded(devices.size(), 0);
         return;
     }
     if (!loggedIn()) {
