@@ -182,6 +182,7 @@ class TestBulkLoad : public QObject
     Q_OBJECT
 private slots:
     void buttonRemembersTheFile();
+    void filesWithoutDevicesAreRefused();
     void everyAcceptedRowGetsItsStatus();
     void oneDeviceFileGetsItsResult();
     void bigFileGoesOutInBoundedRequests();
@@ -233,6 +234,19 @@ void TestBulkLoad::buttonRemembersTheFile()
     QTest::mouseClick(button, Qt::LeftButton);
     QCOMPARE(startDirectory, QFileInfo(path).absolutePath());
     QVERIFY(!window.findChild<DevicesFileLoader*>());
+}
+
+void TestBulkLoad::filesWithoutDevicesAreRefused()
+{
+    QTemporaryDir dir;
+    DevicesFileLoader loader;
+    MessageBoxAnswerer boxes;
+    QVERIFY(!loader.loadDevicesFile(dir.filePath(QStringLiteral("missing.csv"))));
+    QVERIFY(!loader.loadDevicesFile(writeFile(
+        dir, QStringLiteral("header.csv"), QStringLiteral("DevEUI AppEUI AppKey\nDevEUI=01 AppEUI=02\n"))));
+    QCOMPARE(boxes.texts, QStringList({"Не удалось открыть файл!",
+                                       "В выбранном файле не обнаружено корректно заданных устройств!"}));
+    QCOMPARE(loader.model()->rowCount(), 0);
 }
 
 // A header line, a DevEUI twice, a device the server refuses and a line without its AppKey.
