@@ -6,3 +6,10 @@ QDebug debugLogLine(const char* function, int line)
     out << QStringLiteral("{%1}[%2] -").arg(QString::fromLatin1(function)).arg(line);
     return out;
 }
+
+QDebug criticalLogLine(const char* function, int line)
+{
+    QDebug out = qCritical().noquote();
+    out << QStringLiteral("{%1}[%2] -").arg(QString::fromLatin1(function)).arg(line);
+    return out;
+}

@@ -8,3 +8,8 @@
 QDebug debugLogLine(const char* function, int line);
 
 #define DEBUG_LOG debugLogLine(Q_FUNC_INFO, __LINE__)
+
+// The same form at critical level, for failures the operator is told about as well.
+QDebug criticalLogLine(const char* function, int line);
+
+#define CRITICAL_LOG criticalLogLine(Q_FUNC_INFO, __LINE__)

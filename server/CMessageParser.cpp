@@ -292,6 +292,11 @@ void CMessageParser::mngDevReq(LoRaDevice regDevInfo)
 
 void CMessageParser::mngDevsReq(QVector<LoRaDevice> devices)
 {
+    sendDevicesList(devices, true);
+}
+
+bool CMessageParser::sendDevicesList(const QVector<LoRaDevice>& devices, bool refreshCounters)
+{
     DEBUG_LOG << "Формирую запрос на регистрацию устройства / обновление данных";
     QJsonArray list;
     for (const LoRaDevice& device : devices)
@@ -302,9 +307,13 @@ void CMessageParser::mngDevsReq(QVector<LoRaDevice> devices)
     const QString text = compactJsonText(request);
     DEBUG_LOG << "manage_devices_req:" << devices.size() << "devices," << text.size() << "characters";
     if (!sendWhenReady(text))
-        return;
-    m_pendingManages.enqueue({true, QString()});
+        return false;
+    PendingManage sent;
+    sent.list = true;
+    sent.refreshCounters = refreshCounters;
+    m_pendingManages.enqueue(sent);
     DEBUG_LOG << "Запрос отправлен";
+    return true;
 }
 
 void CMessageParser::manageAppdataReq(QVector<QJsonDocument> pulseData)
@@ -524,7 +533,8 @@ void CMessageParser::handleManageDevicesResp(const QJsonObject& object)
         // shows what the server has under that DevEUI.
         sendDeviceQuery(devEui);
     }
-    sendWhenReady(serverInfoRequest());
+    if (!known || sent.refreshCounters)
+        sendWhenReady(serverInfoRequest());
 }
 
 void CMessageParser::handleDeleteDevicesResp(const QJsonObject& object)
