@@ -27,14 +27,14 @@ struct LargeFrame
         deviceList // a "get_devices_resp", read straight into table rows
     };
     Kind kind = Kind::dropped;
-    qint64 bytes = 0; // the frame's size in UTF-8
+    qint64 bytes = 0; // the frame's size: UTF-8 bytes, or characters for a device list
     QJsonObject object;
     ServerDeviceRows rows;
     std::shared_ptr<const DeviceListElements> elements;
 };
 
-// Reads one received frame, on any thread. A "get_devices_resp" is read with a fast JSON
-// parser straight into the rows of the device table; everything else, and any text the fast
+// Reads one received frame, on any thread. A "get_devices_resp" is read with a streaming JSON
+// parser (RapidJSON's, over the text's own UTF-16) straight into the rows of the device table; everything else, and any text the fast
 // parser does not take, goes through the same checks (and the same diagnostic lines) as every
 // frame read on the GUI thread, so a large frame is accepted or refused exactly as a small one.
 class LargeFrameReader
