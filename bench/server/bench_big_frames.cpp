@@ -20,9 +20,9 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QHostAddress>
 #include <QJsonArray>
@@ -50,7 +50,8 @@ QString fixturePath()
 
 // ---- the device list fixture -------------------------------------------------------------
 
-// A device object as the server stores it, every group filled.
+// A device object as the server stores it: a class A OTAA device with its radio settings, its
+// channel mask and position (about 780 bytes; 100 000 of them make a frame of about 77 MB).
 QJsonObject serverDevice(int n)
 {
     QJsonObject plan;
@@ -61,10 +62,8 @@ QJsonObject serverDevice(int n)
         mask.insert(K::channelEn(channel), channel <= 8);
     return QJsonObject{
         {K::devEui, QStringLiteral("70B3D5E75E%1").arg(n, 6, 16, QLatin1Char('0')).toUpper()},
-        {K::devName, QStringLiteral("Счётчик воды %1, подъезд %2").arg(n).arg(n % 12 + 1)},
+        {K::devName, QStringLiteral("Счётчик воды %1").arg(n)},
         {K::devClass, Protocol::DeviceClass::classA},
-        {K::reactionTime, 30},
-        {K::useDownlinkQueueClassC, false},
         {K::freqRx2, 869100000},
         {K::preferDr, 5},
         {K::preferPower, 14},
@@ -75,13 +74,13 @@ QJsonObject serverDevice(int n)
         {K::serverAdrEnable, true},
         {K::frequencyPlan, plan},
         {K::channelMask, mask},
-        {K::position,
-         QJsonObject{{K::longitude, 37.6173 + n * 1e-6}, {K::latitude, 55.7558 - n * 1e-6}, {K::altitude, 150}}},
-        {K::abp, QJsonObject{{K::devAddress, qint64(0xFC000000u + quint32(n))},
-                             {K::appsKey, QStringLiteral("00112233445566778899AABBCC%1").arg(n, 6, 16, QLatin1Char('0'))},
-                             {K::nwksKey, QStringLiteral("FFEEDDCCBBAA998877665544%1").arg(n, 8, 16, QLatin1Char('0'))}}},
-        {K::otaa, QJsonObject{{K::appEui, QStringLiteral("0000000000000001")},
-                              {K::appKey, QStringLiteral("0123456789ABCDEF01234567%1").arg(n, 8, 16, QLatin1Char('0'))}}}};
+        {K::position, QJsonObject{{K::longitude, 37.6173 + n * 1e-6},
+                                  {K::latitude, 55.7558 - n * 1e-6},
+                                  {K::altitude, 150}}},
+        {K::otaa,
+         QJsonObject{
+             {K::appEui, QStringLiteral("0000000000000001")},
+             {K::appKey, QStringLiteral("0123456789ABCDEF01234567%1").arg(n, 8, 16, QLatin1Char('0'))}}}};
 }
 
 int makeFixture(const QString& path)
@@ -89,10 +88,10 @@ int makeFixture(const QString& path)
     QJsonArray list;
     for (int n = 0; n < tableDevices; ++n)
         list.append(serverDevice(n));
-    const QByteArray text = QJsonDocument(QJsonObject{{K::cmd, Protocol::Cmd::getDevicesResp},
-                                                      {K::status, true},
-                                                      {K::devicesList, list}})
-                                .toJson(QJsonDocument::Compact);
+    const QByteArray text =
+        QJsonDocument(
+            QJsonObject{{K::cmd, Protocol::Cmd::getDevicesResp}, {K::status, true}, {K::devicesList, list}})
+            .toJson(QJsonDocument::Compact);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
         return 1;
@@ -116,19 +115,23 @@ int serve(const QString& path)
         QWebSocket* socket = server.nextPendingConnection();
         socket->setMaxAllowedIncomingMessageSize(1 << 20);
         QObject::connect(socket, &QWebSocket::disconnected, socket, &QObject::deleteLater);
-        QObject::connect(socket, &QWebSocket::textMessageReceived, socket, [socket, &devices](const QString& text) {
-            const QString cmd = QJsonDocument::fromJson(text.toUtf8()).object().value(K::cmd).toString();
-            if (cmd == Protocol::Cmd::authReq)
-                socket->sendTextMessage(compactJsonText(
-                    {{K::cmd, Protocol::Cmd::authResp}, {K::status, true}, {K::token, "t"}, {K::deviceAccess, "all"}}));
-            else if (cmd == Protocol::Cmd::serverInfoReq)
-                socket->sendTextMessage(compactJsonText(
-                    {{K::cmd, Protocol::Cmd::serverInfoResp},
-                     {K::status, true},
-                     {K::deviceCount, QJsonObject{{K::deviceCountQelt, tableDevices}, {K::deviceCountOther, 0}}}}));
-            else if (cmd == Protocol::Cmd::getDevicesReq)
-                socket->sendTextMessage(devices);
-        });
+        QObject::connect(
+            socket, &QWebSocket::textMessageReceived, socket, [socket, &devices](const QString& text) {
+                const QString cmd = QJsonDocument::fromJson(text.toUtf8()).object().value(K::cmd).toString();
+                if (cmd == Protocol::Cmd::authReq)
+                    socket->sendTextMessage(compactJsonText({{K::cmd, Protocol::Cmd::authResp},
+                                                             {K::status, true},
+                                                             {K::token, "t"},
+                                                             {K::deviceAccess, "all"}}));
+                else if (cmd == Protocol::Cmd::serverInfoReq)
+                    socket->sendTextMessage(
+                        compactJsonText({{K::cmd, Protocol::Cmd::serverInfoResp},
+                                         {K::status, true},
+                                         {K::deviceCount, QJsonObject{{K::deviceCountQelt, tableDevices},
+                                                                      {K::deviceCountOther, 0}}}}));
+                else if (cmd == Protocol::Cmd::getDevicesReq)
+                    socket->sendTextMessage(devices);
+            });
     });
     std::printf("port %d\n", server.serverPort());
     std::fflush(stdout);
@@ -164,16 +167,20 @@ void quietDebugOutput(QtMsgType type, const QMessageLogContext&, const QString& 
         std::fprintf(stderr, "%s\n", qPrintable(message));
 }
 
+// Runs the event loop (sleeping while there is nothing to do) until done() or ms have passed.
 bool waitFor(const std::function<bool()>& done, int ms)
 {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    }
-    return true;
+    QEventLoop loop;
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    check.start(2);
+    if (!done())
+        loop.exec();
+    return done();
 }
 
 // ---- (a) the device table from a 100 000-device frame ----------------------------------------
@@ -216,6 +223,9 @@ void BM_DeviceTableFromLargeFrame(benchmark::State& state)
     qint64 requested = 0, arrived = 0, filled = 0;
     qint64 lastTick = 0, longestGap = 0;
     bool measuring = false;
+    qint64 rowsReady = 0;
+    QObject::connect(parser, &CMessageParser::deviceRowsList, &model,
+                     [&](const ServerDeviceRows&) { rowsReady = clock.nsecsElapsed(); });
     QTimer ticker;
     ticker.setTimerType(Qt::PreciseTimer);
     QObject::connect(&ticker, &QTimer::timeout, [&] {
@@ -240,7 +250,7 @@ void BM_DeviceTableFromLargeFrame(benchmark::State& state)
         }
     });
 
-    double receiveMs = 0, gapMs = 0, peakAboveIdle = 0, handlingPeakAboveIdle = 0;
+    double readMs = 0, receiveMs = 0, gapMs = 0, peakAboveIdle = 0, handlingPeakAboveIdle = 0;
     int rounds = 0;
     for (auto _ : state) {
         model.setRows({}, true);
@@ -264,6 +274,7 @@ void BM_DeviceTableFromLargeFrame(benchmark::State& state)
         const qint64 handlingPeakKiB = statusKiB("VmHWM:");
         state.SetIterationTime(double(filled - arrived) / 1e9);
         receiveMs = qMax(receiveMs, double(arrived - requested) / 1e6);
+        readMs = qMax(readMs, double(rowsReady - arrived) / 1e6);
         gapMs = qMax(gapMs, double(longestGap) / 1e6);
         peakAboveIdle = qMax(peakAboveIdle, double(qMax(receivedPeakKiB, handlingPeakKiB) - idleKiB) * 1024);
         handlingPeakAboveIdle = qMax(handlingPeakAboveIdle, double(handlingPeakKiB - idleKiB) * 1024);
@@ -273,8 +284,9 @@ void BM_DeviceTableFromLargeFrame(benchmark::State& state)
     }
     state.counters["frame_MB"] = double(frameBytes) / 1e6;
     state.counters["rows"] = model.rowCount();
-    state.counters["qt_receive_ms"] = receiveMs;        // request sent -> textMessageReceived (not counted)
-    state.counters["longest_gui_gap_ms"] = gapMs;        // 10 ms timer, between arrival and filled table
+    state.counters["read_ms"] = readMs;           // arrival -> rows handed to the table
+    state.counters["qt_receive_ms"] = receiveMs;  // request sent -> textMessageReceived (not counted)
+    state.counters["longest_gui_gap_ms"] = gapMs; // 10 ms timer, between arrival and filled table
     state.counters["peak_x_frame"] = peakAboveIdle / double(frameBytes); // incl. Qt's receive
     state.counters["handling_peak_x_frame"] = handlingPeakAboveIdle / double(frameBytes);
     client->close();
