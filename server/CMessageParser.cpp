@@ -533,7 +533,7 @@ void CMessageParser::handleDeviceRows(const LargeFrame& frame)
     else
         DEBUG_LOG << "get_devices_resp without a waiting request";
     DEBUG_LOG << "get_devices_resp:" << frame.rows.size()
-              << (query.wholeList ? "devices, whole list," : "devices,") << frame.bytes << "bytes";
+              << (query.wholeList ? "devices, whole list," : "devices,") << frame.bytes << "characters";
     const auto deviceAt = [&frame](int index) { return frame.elements->object(index); };
     if (query.wholeList) {
         emit deviceRowsList(frame.rows);
