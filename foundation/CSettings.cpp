@@ -30,6 +30,7 @@ const QStringList& keyNames()
                                       QStringLiteral("lastSendEui"),
                                       QStringLiteral("wsProtocol"),
                                       QStringLiteral("keyFileName"),
+                                      QStringLiteral("bulkChunkSize"),
                                       QStringLiteral("loginTimeoutMs")};
     return names;
 }
@@ -87,7 +88,10 @@ QVariant CSettings::readValue(const CSettings::ESettings& key, const QVariant& d
     QVariant result;
     if (!name.isEmpty())
         result = instance()->value(name, defaultValue);
-    DEBUG_LOG << name << result;
+    if (key == serverPassword)
+        DEBUG_LOG << name << DebugLog::hidden(result.toString());
+    else
+        DEBUG_LOG << name << result;
     return result;
 }
 
@@ -146,6 +150,17 @@ void CSettings::seedFileNameKeys()
 void CSettings::loadLastSendEui()
 {
     currentLastSendEui = readValue(lastSendEui, currentLastSendEui).toString();
+}
+
+int CSettings::bulkChunkSizeValue()
+{
+    bool ok = false;
+    const int size = readValue(bulkChunkSize, defaultBulkChunkSize).toInt(&ok);
+    if (!ok || size <= 0) {
+        DEBUG_LOG << "bulkChunkSize is not a positive number, using" << defaultBulkChunkSize;
+        return defaultBulkChunkSize;
+    }
+    return size;
 }
 
 void CSettings::backUpUnreadableFile()
