@@ -20,4 +20,12 @@ bool installCatalogue(QCoreApplication& app, QTranslator& translator, const QStr
     return loaded;
 }
 
+RestartCommand restartCommand(const QStringList& runningArguments, const QString& applicationFilePath)
+{
+    RestartCommand command;
+    command.program = applicationFilePath.isEmpty() ? runningArguments.value(0) : applicationFilePath;
+    command.arguments = runningArguments.mid(1);
+    return command;
+}
+
 } // namespace AppStartup

@@ -1,11 +1,13 @@
 #include "app/CMainWindow.h"
 
+#include "app/AppStartup.h"
 #include "app/CLeftPanel.h"
 #include "app/CTopPanel.h"
 #include "registration/CommissioningJournal.h"
 #include "registration/widgets/CIAboutDevice.h"
 #include "registration/widgets/JournalView.h"
 #include "server/CMessageParser.h"
+#include "server/CServerClient.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -88,9 +90,10 @@ void CMainWindow::moveToCenter()
 
 void CMainWindow::restartApp()
 {
+    // The server must not keep a login that nobody will use again.
+    CServerClient::instance()->logOutBeforeExit();
     QCoreApplication::quit();
-    const QStringList arguments = QCoreApplication::arguments();
-    // The first argument is normally the program's path; fall back to the platform's own answer.
-    const QString program = arguments.isEmpty() ? QCoreApplication::applicationFilePath() : arguments.first();
-    QProcess::startDetached(program, arguments);
+    const AppStartup::RestartCommand command =
+        AppStartup::restartCommand(QCoreApplication::arguments(), QCoreApplication::applicationFilePath());
+    QProcess::startDetached(command.program, command.arguments);
 }

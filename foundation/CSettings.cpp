@@ -30,7 +30,8 @@ const QStringList& keyNames()
                                       QStringLiteral("lastSendEui"),
                                       QStringLiteral("wsProtocol"),
                                       QStringLiteral("keyFileName"),
-                                      QStringLiteral("bulkChunkSize")};
+                                      QStringLiteral("bulkChunkSize"),
+                                      QStringLiteral("loginTimeoutMs")};
     return names;
 }
 

@@ -9,7 +9,9 @@ class CSettings : public QSettings
 {
     Q_OBJECT
 public:
-    enum ESettings
+    // A fixed underlying type: every int converts to a member value, so keyName can refuse
+    // a value outside the list instead of meeting undefined behaviour.
+    enum ESettings : int
     {
         serverIpPort,
         serverLogin,
@@ -24,8 +26,9 @@ public:
         responsesFileName,
         lastSendEui,
         wsProtocol,
-        keyFileName,  // the device maker's key file, loaded again at start-up
-        bulkChunkSize // most devices in one registration request of a device file
+        keyFileName,   // the device maker's key file, loaded again at start-up
+        bulkChunkSize, // most devices in one registration request of a device file
+        loginTimeoutMs // time from Connect until the login is complete, in milliseconds
     };
     Q_ENUM(ESettings)
 

@@ -30,6 +30,28 @@ bool isLoggedIn(EClientStates state)
 const QString CServerClient::connectionRefusedText = QStringLiteral("Connection refused");
 const QString CServerClient::remoteHostClosedText = QStringLiteral("Remote Host Closed Error");
 
+QString CServerClient::loginTimedOutText(int timeoutMs)
+{
+    return tr("Сервер не завершил вход за %1 с").arg(QString::number(timeoutMs / 1000.0, 'g', 3));
+}
+
+QString CServerClient::pingTimedOutText(int timeoutMs)
+{
+    return tr("Связь с сервером потеряна: нет ответа на ping за %1 с")
+        .arg(QString::number(timeoutMs / 1000.0, 'g', 3));
+}
+
+bool CServerClient::isClientText(const QString& text)
+{
+    if (text == connectionRefusedText || text == remoteHostClosedText)
+        return true;
+    // The time-out texts carry their duration: compare with the part before it.
+    const QString login = loginTimedOutText(0);
+    const QString ping = pingTimedOutText(0);
+    return text.startsWith(login.left(login.indexOf(QLatin1Char('0')))) ||
+           text.startsWith(ping.left(ping.indexOf(QLatin1Char('0'))));
+}
+
 CServerClient* CServerClient::instance(const QString& protocolPrefix, QObject* parent)
 {
     if (!g_client) {
@@ -67,6 +89,20 @@ CServerClient::CServerClient(const QString& protocolPrefix, QObject* parent)
             DEBUG_LOG << e.errorString();
     });
     connect(this, &CServerClient::clientStateChanged, this, &CServerClient::onOwnStateChanged);
+    connect(this, &QWebSocket::pong, this, [this] { m_pongTimer.stop(); });
+
+    m_loginTimer.setSingleShot(true);
+    m_pingTimer.setInterval(defaultPingIntervalMs);
+    m_pongTimer.setSingleShot(true);
+    m_pongTimer.setInterval(defaultPongTimeoutMs);
+    m_logoutTimer.setSingleShot(true);
+    m_logoutTimer.setInterval(defaultLogoutTimeoutMs);
+    m_retryTimer.setSingleShot(true);
+    connect(&m_loginTimer, &QTimer::timeout, this, &CServerClient::onLoginTimeout);
+    connect(&m_pingTimer, &QTimer::timeout, this, &CServerClient::onPingTick);
+    connect(&m_pongTimer, &QTimer::timeout, this, &CServerClient::onPongTimeout);
+    connect(&m_logoutTimer, &QTimer::timeout, this, &CServerClient::onLogoutTimeout);
+    connect(&m_retryTimer, &QTimer::timeout, this, &CServerClient::onRetryTimer);
 
     // The parser answers the login; it shares the client's owner (the application).
     CMessageParser* parser = CMessageParser::instance(parent);
@@ -105,38 +141,49 @@ bool CServerClient::cmdSendMessage(QString message)
     return true;
 }
 
+void CServerClient::setKeepAliveIntervals(int pingIntervalMs, int pongTimeoutMs)
+{
+    m_pingTimer.setInterval(pingIntervalMs);
+    m_pongTimer.setInterval(pongTimeoutMs);
+}
+
+void CServerClient::setRetryDelays(int firstDelayMs, int maxDelayMs)
+{
+    m_firstRetryDelayMs = firstDelayMs;
+    m_maxRetryDelayMs = maxDelayMs;
+    m_nextRetryDelayMs = firstDelayMs;
+}
+
 void CServerClient::openWebSoket(CLoraAuthReq connectionInfo)
 {
     DEBUG_LOG << "state:" << int(m_state);
+    if (m_state == EClientStates::ready) {
+        // Logged in already: a second login on the same connection would confuse the server.
+        DEBUG_LOG << "already logged in, Connect ignored";
+        return;
+    }
+    // The operator's Connect replaces any retry of a lost login.
+    stopRetries();
+    startLogin(connectionInfo);
+    CSettings::writeValue(CSettings::serverIpPort, connectionInfo.address);
+    CSettings::writeValue(CSettings::wsProtocol, connectionInfo.protocol);
+}
+
+// Opens a fresh connection and logs in; whatever the previous attempt left behind (a handshake
+// that never ended, a login never answered, a logged-out socket) is closed first.
+void CServerClient::startLogin(const CLoraAuthReq& connectionInfo)
+{
     m_connectionInfo = connectionInfo;
     const QString scheme = connectionInfo.protocol == 1 ? QStringLiteral("wss://") : QStringLiteral("ws://");
     const QUrl url(scheme + connectionInfo.address);
-
-    switch (m_state) {
-    case EClientStates::unknown:
-        changeState(EClientStates::connecting);
-        openSocket(url);
-        CSettings::writeValue(CSettings::serverIpPort, connectionInfo.address);
-        CSettings::writeValue(CSettings::wsProtocol, connectionInfo.protocol);
-        break;
-    case EClientStates::disconnected:
-        openSocket(url);
-        // A corrected address must be the one offered at the next start as well.
-        CSettings::writeValue(CSettings::serverIpPort, connectionInfo.address);
-        CSettings::writeValue(CSettings::wsProtocol, connectionInfo.protocol);
-        // The socket is still connecting, so this early login normally fails; the login
-        // proper is sent once the socket connects.
-        if (cmdSendMessage(CMessageParser::authRequest(m_connectionInfo.login, m_connectionInfo.password))) {
-            changeState(EClientStates::authorizationFailed);
-            // open() may already have failed for good (an invalid address): no socket event
-            // will follow, so the next Connect must find the client disconnected.
-            if (state() == QAbstractSocket::UnconnectedState)
-                changeState(EClientStates::disconnected);
-        }
-        break;
-    default:
-        break;
-    }
+    m_logoutTimer.stop();
+    m_loggingOut = false;
+    closeQuietly();
+    changeState(EClientStates::connecting);
+    const int timeoutMs = CSettings::readValue(CSettings::loginTimeoutMs, defaultLoginTimeoutMs).toInt();
+    m_loginTimer.setInterval(timeoutMs > 0 ? timeoutMs : defaultLoginTimeoutMs);
+    m_loginTimer.start();
+    openSocket(url);
 }
 
 void CServerClient::openSocket(const QUrl& url)
@@ -144,14 +191,38 @@ void CServerClient::openSocket(const QUrl& url)
     m_socketWasConnected = false;
     m_failureReported = false;
     open(url);
+    // An invalid address fails inside open(): no socket event will follow.
+    if (state() == QAbstractSocket::UnconnectedState) {
+        m_loginTimer.stop();
+        changeState(EClientStates::disconnected);
+    }
+}
+
+void CServerClient::closeQuietly()
+{
+    m_pingTimer.stop();
+    m_pongTimer.stop();
+    if (state() == QAbstractSocket::UnconnectedState)
+        return;
+    m_failureReported = true; // the end of this socket is no news to the operator
+    abort();
 }
 
 void CServerClient::logOut(QString token)
 {
     if (token.isEmpty())
         return;
-    if (!cmdSendMessage(CMessageParser::closeAuthRequest(token)))
+    // The operator ends the login: nothing is to be tried again.
+    stopRetries();
+    m_loginTimer.stop();
+    if (!cmdSendMessage(CMessageParser::closeAuthRequest(token))) {
+        // The server must confirm in time; a stalled one must not keep the login open.
+        m_loggingOut = true;
+        m_pingTimer.stop();
+        m_pongTimer.stop();
+        m_logoutTimer.start();
         return;
+    }
     changeState(EClientStates::disconnectedFailed);
     // Nothing can answer a logout on a connection that is gone: let the operator connect again.
     if (state() == QAbstractSocket::UnconnectedState) {
@@ -160,10 +231,114 @@ void CServerClient::logOut(QString token)
     }
 }
 
+void CServerClient::logOutBeforeExit()
+{
+    stopRetries();
+    if (m_state != EClientStates::ready || m_sessionToken.isEmpty())
+        return;
+    DEBUG_LOG << "logging out before the program ends";
+    if (!cmdSendMessage(CMessageParser::closeAuthRequest(m_sessionToken)))
+        flush();
+}
+
+void CServerClient::cancelReconnect()
+{
+    if (!m_reconnecting)
+        return;
+    DEBUG_LOG << "retries of the lost login ended";
+    stopRetries();
+    if (m_state != EClientStates::ready && m_state != EClientStates::disconnected) {
+        m_loginTimer.stop();
+        closeQuietly();
+        changeState(EClientStates::disconnected);
+    }
+}
+
+void CServerClient::stopRetries()
+{
+    m_retryTimer.stop();
+    m_reconnecting = false;
+    m_retryAttempt = 0;
+    m_nextRetryDelayMs = m_firstRetryDelayMs;
+}
+
+void CServerClient::scheduleRetry()
+{
+    // The socket may report one loss twice (its error and its disconnection).
+    if (!m_hadGoodLogin || m_loggingOut || m_retryTimer.isActive())
+        return;
+    m_reconnecting = true;
+    ++m_retryAttempt;
+    const int delayMs = m_nextRetryDelayMs;
+    m_nextRetryDelayMs = qMin(m_nextRetryDelayMs * 2, m_maxRetryDelayMs);
+    m_nextRetryAt = QDateTime::currentDateTime().addMSecs(delayMs);
+    DEBUG_LOG << "login lost; retry" << m_retryAttempt << "in" << delayMs << "ms";
+    m_retryTimer.start(delayMs);
+}
+
+void CServerClient::onRetryTimer()
+{
+    DEBUG_LOG << "retry" << m_retryAttempt << "of the lost login";
+    startLogin(m_lastGoodLogin);
+}
+
+void CServerClient::onLoginTimeout()
+{
+    if (m_state == EClientStates::ready)
+        return;
+    DEBUG_LOG << "login not complete after" << m_loginTimer.interval() << "ms, state:" << stateName(m_state);
+    closeQuietly();
+    changeState(EClientStates::disconnected);
+    if (m_reconnecting)
+        scheduleRetry();
+    reportHostError(loginTimedOutText(m_loginTimer.interval()));
+}
+
+void CServerClient::onPingTick()
+{
+    if (m_pongTimer.isActive())
+        return; // the previous ping is still unanswered
+    ping();
+    m_pongTimer.start();
+}
+
+void CServerClient::onPongTimeout()
+{
+    DEBUG_LOG << "no pong within" << m_pongTimer.interval() << "ms: login lost";
+    const int timeoutMs = m_pongTimer.interval();
+    closeQuietly();
+    changeState(EClientStates::disconnected);
+    scheduleRetry();
+    reportHostError(pingTimedOutText(timeoutMs));
+}
+
+void CServerClient::onLogoutTimeout()
+{
+    DEBUG_LOG << "logout not confirmed within" << m_logoutTimer.interval() << "ms: connection closed";
+    m_loggingOut = false;
+    closeQuietly();
+    changeState(EClientStates::disconnected);
+    // The panel goes offline as on a confirmed logout.
+    reportHostError(QString());
+}
+
 void CServerClient::changeState(EClientStates state)
 {
     if (state == m_state)
         return;
+    if (state == EClientStates::ready) {
+        m_loginTimer.stop();
+        m_lastGoodLogin = m_connectionInfo;
+        m_hadGoodLogin = true;
+        stopRetries();
+        m_pongTimer.stop();
+        m_pingTimer.start();
+    } else if (m_state == EClientStates::ready) {
+        m_pingTimer.stop();
+        m_pongTimer.stop();
+    }
+    if (state == EClientStates::disconnected)
+        m_loginTimer.stop();
     m_state = state;
     DEBUG_LOG << "State changed: " << stateName(state) << "[" << int(state) << "]";
     emit clientStateChanged(state);
@@ -185,21 +360,47 @@ void CServerClient::onDisconnected()
     // unless the session had already ended (logout, refused login).
     const bool sessionLost =
         m_socketWasConnected && !m_failureReported && m_state != EClientStates::disconnected;
+    const bool wasReady = m_state == EClientStates::ready;
+    m_logoutTimer.stop();
     changeState(EClientStates::disconnected);
-    if (sessionLost)
+    if (m_loggingOut) {
+        // The server hung up instead of confirming the logout: the login has ended all the same.
+        m_loggingOut = false;
+        if (sessionLost)
+            reportHostError(QString());
+        return;
+    }
+    if (sessionLost) {
+        if (wasReady || m_reconnecting)
+            scheduleRetry();
         reportHostError(remoteHostClosedText);
+    }
 }
 
 void CServerClient::onSocketError(QAbstractSocket::SocketError error)
 {
     DEBUG_LOG << error << errorString();
+    if (m_loggingOut) {
+        // The connection ends while a logout waits for its answer: that is the logout.
+        m_loggingOut = false;
+        m_logoutTimer.stop();
+        closeQuietly();
+        changeState(EClientStates::disconnected);
+        reportHostError(QString());
+        return;
+    }
     m_failureReported = true;
+    const bool wasReady = m_state == EClientStates::ready;
     // A failed handshake leaves the socket connecting with the TCP connection open.
     if (state() != QAbstractSocket::UnconnectedState)
         abort();
     // An invalid address fails inside open() and no disconnection follows.
-    if (state() == QAbstractSocket::UnconnectedState)
+    if (state() == QAbstractSocket::UnconnectedState) {
+        m_logoutTimer.stop();
         changeState(EClientStates::disconnected);
+    }
+    if (wasReady || m_reconnecting)
+        scheduleRetry();
     reportHostError(error == QAbstractSocket::RemoteHostClosedError ? remoteHostClosedText
                                                                     : connectionRefusedText);
 }
@@ -227,6 +428,15 @@ void CServerClient::onAuthAnswer(const AuthResponse& response)
     if (response.status && !socketIsConnected()) {
         DEBUG_LOG << "login answer of a closed connection ignored";
         return;
+    }
+    if (response.status)
+        m_sessionToken = response.token;
+    if (!response.status) {
+        m_sessionToken.clear();
+        // A refused login or a confirmed logout: nothing to try again.
+        m_logoutTimer.stop();
+        m_loggingOut = false;
+        stopRetries();
     }
     changeState(response.status ? EClientStates::authorizationSuccess : EClientStates::disconnected);
 }

@@ -14,6 +14,13 @@ class SendDataDialog : public QDialog
 public:
     explicit SendDataDialog(QWidget* parent = nullptr);
 
+    // Largest application payload of a downlink, in bytes, and the ports an application may use.
+    static constexpr int maxPayloadBytes = 242;
+    static constexpr int minPort = 1;
+    static constexpr int maxPort = 223;
+    // What is wrong with a port and payload as typed, in words; empty when both can be sent.
+    static QString inputError(const QString& port, const QString& data);
+
 public slots:
     // Sends the downlink, remembers the DevEUI for the next time and closes the dialog.
     void sendData();

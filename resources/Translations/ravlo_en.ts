@@ -603,7 +603,34 @@
     </message>
 </context>
 <context>
+    <name>CServerClient</name>
+    <message>
+        <source>Сервер не завершил вход за %1 с</source>
+        <translation>The server did not complete the login within %1 s</translation>
+    </message>
+    <message>
+        <source>Связь с сервером потеряна: нет ответа на ping за %1 с</source>
+        <translation>Connection to the server lost: no answer to a ping within %1 s</translation>
+    </message>
+</context>
+<context>
     <name>CServerSettingsWidget</name>
+    <message>
+        <source>Повторное подключение в %1 (попытка %2)</source>
+        <translation>Connecting again at %1 (attempt %2)</translation>
+    </message>
+    <message>
+        <source>Повторное подключение… (попытка %1)</source>
+        <translation>Connecting again… (attempt %1)</translation>
+    </message>
+    <message>
+        <source>Неверное имя пользователя или пароль</source>
+        <translation>Wrong user name or password</translation>
+    </message>
+    <message>
+        <source>Сервер отказал во входе</source>
+        <translation>The server refused the login</translation>
+    </message>
     <message>
         <source>example input -&gt; 127.0.0.1:XXXXX</source>
         <translation>example input -&gt; 127.0.0.1:XXXXX</translation>
@@ -936,6 +963,22 @@
 </context>
 <context>
     <name>SendDataDialog</name>
+    <message>
+        <source>Порт должен быть числом от %1 до %2.</source>
+        <translation>The port must be a number from %1 to %2.</translation>
+    </message>
+    <message>
+        <source>Введите данные для отправки.</source>
+        <translation>Enter the data to send.</translation>
+    </message>
+    <message>
+        <source>Данные должны состоять из пар шестнадцатеричных цифр, например 0A1B.</source>
+        <translation>The data must be pairs of hexadecimal digits, for example 0A1B.</translation>
+    </message>
+    <message>
+        <source>Данных %1 байт, больше чем %2.</source>
+        <translation>The data are %1 bytes long, more than %2.</translation>
+    </message>
     <message>
         <source>Отправка данных на устройство</source>
         <translation>Sending data to a device</translation>

@@ -9,6 +9,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTime>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
@@ -72,6 +73,10 @@ CServerSettingsWidget::CServerSettingsWidget(QWidget* parent) : QWidget(parent)
     m_errorLine->setObjectName(QStringLiteral("serverErrorLine"));
     m_errorLine->setWordWrap(true);
     m_errorLine->hide();
+    m_retryLine = new QLabel(this);
+    m_retryLine->setObjectName(QStringLiteral("serverRetryLine"));
+    m_retryLine->setWordWrap(true);
+    m_retryLine->hide();
 
     m_disconnectButton = new QPushButton(tr("&Отключиться"), this);
     m_disconnectButton->setObjectName(QStringLiteral("serverDisconnectButton"));
@@ -89,6 +94,8 @@ CServerSettingsWidget::CServerSettingsWidget(QWidget* parent) : QWidget(parent)
     m_currentRow->addWidget(m_statusIcon, 2);
     m_currentRow = WIDGET::prepareInnerHLayout(m_mainLayout);
     m_currentRow->addWidget(m_errorLine);
+    m_currentRow = WIDGET::prepareInnerHLayout(m_mainLayout);
+    m_currentRow->addWidget(m_retryLine);
     m_currentRow = WIDGET::prepareInnerHLayout(m_mainLayout);
     m_currentRow->addWidget(m_addressCaption);
     m_currentRow->addWidget(m_protocolCombo);
@@ -116,12 +123,37 @@ CServerSettingsWidget::CServerSettingsWidget(QWidget* parent) : QWidget(parent)
     });
     connect(CServerClient::instance(), &CServerClient::hostError, this,
             &CServerSettingsWidget::changeStatusCon);
+    connect(CServerClient::instance(), &CServerClient::clientStateChanged, this,
+            &CServerSettingsWidget::showRetryState);
+}
+
+void CServerSettingsWidget::showRetryState()
+{
+    const CServerClient* client = CServerClient::instance();
+    if (!client->isReconnecting()) {
+        m_retryLine->clear();
+        m_retryLine->hide();
+        return;
+    }
+    const QDateTime at = client->nextRetryAt();
+    m_retryLine->setText(at.isValid()
+                             ? tr("Повторное подключение в %1 (попытка %2)")
+                                   .arg(at.toString(QStringLiteral("HH:mm:ss")))
+                                   .arg(client->retryAttempt())
+                             : tr("Повторное подключение… (попытка %1)").arg(client->retryAttempt()));
+    m_retryLine->show();
 }
 
 void CServerSettingsWidget::statusClear()
 {
     m_loginEdit->clear();
     m_passwordEdit->clear();
+    resetStyles();
+}
+
+// Back to the plain look; what the operator typed stays.
+void CServerSettingsWidget::resetStyles()
+{
     for (QWidget* widget :
          {static_cast<QWidget*>(m_loginEdit), static_cast<QWidget*>(m_passwordEdit),
           static_cast<QWidget*>(m_loginCaption), static_cast<QWidget*>(m_passwordCaption)}) {
@@ -129,8 +161,18 @@ void CServerSettingsWidget::statusClear()
     }
     setCredentialsVisible(true);
     m_errorLine->clear();
+    m_errorLine->setToolTip(QString());
     m_errorLine->hide();
     m_errorLine->setStyleSheet(normalStyle);
+}
+
+QString CServerSettingsWidget::errorInWords(const QString& error)
+{
+    if (error.isEmpty() || CServerClient::isClientText(error))
+        return error;
+    if (error == Protocol::Status::invalidLoginOrPassword)
+        return tr("Неверное имя пользователя или пароль");
+    return tr("Сервер отказал во входе");
 }
 
 void CServerSettingsWidget::login()
@@ -141,8 +183,16 @@ void CServerSettingsWidget::login()
     m_connectionRequest.protocol = m_protocolCombo->currentData().toInt();
 
     const bool remember = m_rememberBox->isChecked();
-    CSettings::writeValue(CSettings::serverLogin, remember ? m_connectionRequest.login : QString());
-    CSettings::writeValue(CSettings::serverPassword, remember ? m_connectionRequest.password : QString());
+    if (remember) {
+        // An empty box never wipes what was remembered.
+        if (!m_connectionRequest.login.isEmpty())
+            CSettings::writeValue(CSettings::serverLogin, m_connectionRequest.login);
+        if (!m_connectionRequest.password.isEmpty())
+            CSettings::writeValue(CSettings::serverPassword, m_connectionRequest.password);
+    } else {
+        CSettings::writeValue(CSettings::serverLogin, QString());
+        CSettings::writeValue(CSettings::serverPassword, QString());
+    }
     CSettings::writeValue(CSettings::rememberme, remember);
 
     CServerClient::instance()->openWebSoket(m_connectionRequest);
@@ -152,6 +202,13 @@ void CServerSettingsWidget::logout()
 {
     DEBUG_LOG << "status:" << m_lastAuth.status;
     DEBUG_LOG << "token:" << m_lastAuth.token;
+    CServerClient* client = CServerClient::instance();
+    if (client->isReconnecting()) {
+        // The operator gives up the lost login: no more retries.
+        client->cancelReconnect();
+        showRetryState();
+        return;
+    }
     if (m_lastAuth.status && !m_lastAuth.token.isEmpty())
         CServerClient::instance()->logOut(m_lastAuth.token);
 }
@@ -160,9 +217,12 @@ void CServerSettingsWidget::changeStatusCon(AuthResponse newInfo)
 {
     m_lastAuth = newInfo;
     if (!newInfo.status) {
-        statusClear();
+        resetStyles();
         if (!newInfo.errString.isEmpty()) {
-            m_errorLine->setText(newInfo.errString);
+            const QString words = errorInWords(newInfo.errString);
+            m_errorLine->setText(words);
+            // The server's own code stays at hand for a support call.
+            m_errorLine->setToolTip(words == newInfo.errString ? QString() : newInfo.errString);
             m_errorLine->setStyleSheet(errorStyle);
             m_errorLine->show();
             if (newInfo.errString == Protocol::Status::invalidLoginOrPassword) {
@@ -173,14 +233,16 @@ void CServerSettingsWidget::changeStatusCon(AuthResponse newInfo)
         m_statusText->setText(statusOffline);
         showStatusIcon(disconnectedIcon);
         m_connectButton->setEnabled(true);
+        showRetryState();
         return;
     }
     m_statusText->setText(statusOnline);
     showStatusIcon(onlineIcon);
     m_connectButton->setEnabled(false);
-    statusClear();
+    resetStyles();
     // While logged in the panel shows only status, address, protocol, remember box and buttons.
     setCredentialsVisible(false);
+    showRetryState();
 }
 
 void CServerSettingsWidget::showStatusIcon(const QString& path)

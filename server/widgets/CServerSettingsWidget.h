@@ -24,6 +24,9 @@ public:
     // Resource path of the status icon now shown.
     QString statusIconPath() const { return m_statusIconPath; }
     AuthResponse lastAuthorisation() const { return m_lastAuth; }
+    // The text shown for an authorisation error: a refusal code of the server in words, the
+    // client's own failure texts as they are.
+    static QString errorInWords(const QString& error);
 
 public slots:
     void statusClear();
@@ -32,6 +35,9 @@ public slots:
     void changeStatusCon(AuthResponse newInfo);
 
 private:
+    void resetStyles();
+    // Shows whether and when a lost login is tried again.
+    void showRetryState();
     void showStatusIcon(const QString& path);
     void setCredentialsVisible(bool visible);
 
@@ -49,6 +55,7 @@ private:
     QLabel* m_loginCaption = nullptr;
     QLabel* m_passwordCaption = nullptr;
     QLabel* m_errorLine = nullptr;
+    QLabel* m_retryLine = nullptr;
     QPushButton* m_disconnectButton = nullptr;
     QPushButton* m_connectButton = nullptr;
     QCheckBox* m_rememberBox = nullptr;

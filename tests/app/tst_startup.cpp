@@ -18,7 +18,39 @@ private slots:
     void catalogueFollowsLanguage();
     void programSeedsPrivateSettingsFile_data();
     void programSeedsPrivateSettingsFile();
+    void restartPassesTheSameArguments_data();
+    void restartPassesTheSameArguments();
 };
+
+void TestStartup::restartPassesTheSameArguments_data()
+{
+    QTest::addColumn<QStringList>("running");
+    QTest::addColumn<QString>("filePath");
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QStringList>("arguments");
+    const QString path = QStringLiteral("/opt/ravlo/bin/ravlo");
+    QTest::newRow("no arguments") << QStringList{"ravlo"} << path << path << QStringList();
+    QTest::newRow("own arguments kept in order") << QStringList{"./ravlo", "-style", "fusion", "ravlo"}
+                                                 << path << path << QStringList{"-style", "fusion", "ravlo"};
+    QTest::newRow("file path unknown")
+        << QStringList{"/usr/bin/ravlo", "x"} << QString() << "/usr/bin/ravlo" << QStringList{"x"};
+    QTest::newRow("nothing known") << QStringList() << QString() << QString() << QStringList();
+}
+
+void TestStartup::restartPassesTheSameArguments()
+{
+    QFETCH(QStringList, running);
+    QFETCH(QString, filePath);
+    QFETCH(QString, program);
+    QFETCH(QStringList, arguments);
+    const AppStartup::RestartCommand command = AppStartup::restartCommand(running, filePath);
+    QCOMPARE(command.program, program);
+    QCOMPARE(command.arguments, arguments);
+    // Restarting the restarted program gives the same command again: nothing piles up.
+    const AppStartup::RestartCommand again =
+        AppStartup::restartCommand(QStringList{command.program} + command.arguments, filePath);
+    QCOMPARE(again.arguments, arguments);
+}
 
 void TestStartup::catalogueFollowsLanguage_data()
 {

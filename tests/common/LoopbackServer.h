@@ -80,6 +80,37 @@ private:
     bool m_peerClosed = false;
 };
 
+// A WebSocket server on 127.0.0.1 (a free port) written on a plain TCP server, the handshake and
+// the frames done by hand, so that a test controls what Qt's own server would always do for it:
+// answering pings. It accepts every login and answers the counters request.
+class HandmadeWebSocketServer : public QObject
+{
+    Q_OBJECT
+public:
+    explicit HandmadeWebSocketServer(QObject* parent = nullptr);
+
+    QString address() const; // "127.0.0.1:<port>"
+    // Once false, pings are read and left unanswered, as by a stalled server whose TCP stack
+    // still accepts the bytes.
+    void setAnswerPings(bool answer) { m_answerPings = answer; }
+    int pingsReceived() const { return m_pings; }
+    int loginsReceived() const { return m_logins; }
+    bool peerConnected() const { return !m_peer.isNull(); }
+
+private:
+    void onReadyRead();
+    void handleFrame(int opcode, const QByteArray& payload);
+    void sendFrame(int opcode, const QByteArray& payload);
+
+    QTcpServer* m_server = nullptr;
+    QPointer<QTcpSocket> m_peer;
+    QByteArray m_buffer;
+    bool m_handshakeDone = false;
+    bool m_answerPings = true;
+    int m_pings = 0;
+    int m_logins = 0;
+};
+
 // Wires the client to the parser once, as start-up does, and logs the program's client in
 // to the given server; true once the client is ready.
 bool loginToLoopbackServer(LoopbackServer& server, const QString& login = QStringLiteral("operator"),

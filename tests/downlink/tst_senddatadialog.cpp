@@ -70,6 +70,8 @@ private slots:
     void sendsWhatWasTyped_data();
     void sendsWhatWasTyped();
     void cancelSendsNothingAndRestartOffersLastEui();
+    void refusesWhatCannotBeMeant_data();
+    void refusesWhatCannotBeMeant();
     void withoutLoginNothingIsClaimedSent();
 
 private:
@@ -106,7 +108,7 @@ void TestSendDataDialog::sendsWhatWasTyped_data()
         const char* const ackTag = ack ? "ACK" : "no ACK";
         QTest::addRow("port 2, %s", ackTag) << "2" << 2 << ack;
         QTest::addRow("port 02, %s", ackTag) << "02" << 2 << ack;
-        QTest::addRow("port x, %s", ackTag) << "x" << 0 << ack;
+        QTest::addRow("port 223, %s", ackTag) << "223" << 223 << ack;
     }
 }
 
@@ -172,6 +174,77 @@ void TestSendDataDialog::withoutLoginNothingIsClaimedSent()
     QCOMPARE(CSettings::currentLastSendEui, lastEui);
     QVERIFY(m_server.receivedObjects(Protocol::Cmd::sendDataReq).isEmpty());
     m_dialog.hide();
+}
+
+void TestSendDataDialog::refusesWhatCannotBeMeant_data()
+{
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<QString>("data");
+    QTest::addColumn<QString>("error"); // empty: the downlink goes out
+    const QString badPort = QStringLiteral("Порт должен быть числом от 1 до 223.");
+    const QString notHex =
+        QStringLiteral("Данные должны состоять из пар шестнадцатеричных цифр, например 0A1B.");
+    const QString empty = QStringLiteral("Введите данные для отправки.");
+    QTest::newRow("port abc") << "abc"
+                              << "0A" << badPort;
+    QTest::newRow("port 0") << "0"
+                            << "0A" << badPort;
+    QTest::newRow("port 224") << "224"
+                              << "0A" << badPort;
+    QTest::newRow("port -1") << "-1"
+                             << "0A" << badPort;
+    QTest::newRow("port empty") << ""
+                                << "0A" << badPort;
+    QTest::newRow("port 2.5") << "2.5"
+                              << "0A" << badPort;
+    QTest::newRow("port 0x10") << "0x10"
+                               << "0A" << badPort;
+    QTest::newRow("data XYZ") << "2"
+                              << "XYZ" << notHex;
+    QTest::newRow("odd digit count") << "2"
+                                     << "0A1" << notHex;
+    QTest::newRow("spaces inside") << "2"
+                                   << "0A 1B" << notHex;
+    QTest::newRow("0x prefix") << "2"
+                               << "0x0A" << notHex;
+    QTest::newRow("no data") << "2"
+                             << "" << empty;
+    QTest::newRow("243 bytes") << "2" << QString(486, 'F')
+                               << QStringLiteral("Данных 243 байт, больше чем 242.");
+    QTest::newRow("242 bytes") << "2" << QString(484, 'f') << QString();
+    QTest::newRow("port 1, mixed case") << "1"
+                                        << "0aFf" << QString();
+    QTest::newRow("port 223") << "223"
+                              << "00" << QString();
+}
+
+void TestSendDataDialog::refusesWhatCannotBeMeant()
+{
+    QFETCH(QString, port);
+    QFETCH(QString, data);
+    QFETCH(QString, error);
+    QCOMPARE(SendDataDialog::inputError(port, data), error);
+    if (error.isEmpty())
+        return;
+    // Through the dialog: the operator is told, nothing goes out, the dialog keeps the values.
+    QString warning;
+    QTimer::singleShot(0, this, [&warning] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            warning = box->text();
+            box->accept();
+        }
+    });
+    const QStringList typed{QStringLiteral("70B3D5E75E000003"), port, data};
+    m_dialog.show();
+    fillAndPress(m_dialog, typed, false, QDialogButtonBox::Ok);
+    QCOMPARE(warning, error);
+    QVERIFY(m_dialog.isVisible());
+    QCOMPARE(fieldTexts(m_dialog), typed);
+    // A valid downlink sent afterwards is the first the server sees.
+    const QStringList good{QStringLiteral("70B3D5E75E000003"), QStringLiteral("5"), QStringLiteral("AB")};
+    fillAndPress(m_dialog, good, false, QDialogButtonBox::Ok);
+    QCOMPARE(firstDownlink(), downlink(good, 5, false));
+    QVERIFY(!m_dialog.isVisible());
 }
 
 RAVLO_REGISTER_TEST(TestSendDataDialog)

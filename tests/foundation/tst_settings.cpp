@@ -7,7 +7,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <limits>
 #include <sys/stat.h>
+#include <type_traits>
 
 namespace {
 
@@ -53,7 +55,10 @@ void TestSettingsStore::defaultsAndOutOfRangeMembers()
 
     QVERIFY(CSettings::writeValue(CSettings::language, QStringLiteral("ru")));
     const QByteArray before = readFile(CSettings::instance()->fileName());
-    for (int outside : {QMetaEnum::fromType<CSettings::ESettings>().keyCount(), -1}) {
+    static_assert(std::is_same<std::underlying_type_t<CSettings::ESettings>, int>::value,
+                  "every int must be a value of ESettings");
+    for (int outside : {QMetaEnum::fromType<CSettings::ESettings>().keyCount(), -1, 16, 1000,
+                        std::numeric_limits<int>::max(), std::numeric_limits<int>::min()}) {
         const auto key = static_cast<CSettings::ESettings>(outside);
         QVERIFY(CSettings::readValue(key, QStringLiteral("default")).isNull());
         QVERIFY(!CSettings::writeValue(key, QStringLiteral("value")));

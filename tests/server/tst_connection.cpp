@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QtTest>
@@ -57,9 +58,25 @@ class TestConnection : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { CMessageParser::connectClientToParser(); } // as start-up wires it
+    void initTestCase()
+    {
+        CSettings::instance();
+        CMessageParser::connectClientToParser(); // as start-up wires it
+    }
     void sessionEnds_data();
     void sessionEnds();
+    void loginThatNeverCompletesTimesOut_data();
+    void loginThatNeverCompletesTimesOut();
+    void connectAgainWhileLoginHangs();
+    void unansweredLogoutStillGoesOffline();
+    void disconnectThenConnectKeepsRememberedCredentials();
+    void emptyBoxesNeverWipeRememberedCredentials_data();
+    void emptyBoxesNeverWipeRememberedCredentials();
+    void lostLoginIsTriedAgain();
+    void retriesBackOffUntilConnectOrDisconnect();
+    void noRetryAfterDisconnectOrRefusal();
+    void stalledServerEndsTheLogin();
+    void logsOutBeforeTheProgramEnds();
 };
 
 void TestConnection::sessionEnds_data()
@@ -78,7 +95,8 @@ void TestConnection::sessionEnds_data()
     QTest::newRow("bad port") << "address" << QByteArray("127.0.0.1:abc") << true << refused;
     QTest::newRow("http 401") << "http" << QByteArray("HTTP/1.1 401 Unauthorized\r\n\r\n") << true << refused;
     QTest::newRow("http 404") << "http" << QByteArray("HTTP/1.1 404 Not Found\r\n\r\n") << false << refused;
-    QTest::newRow("wrong password") << "wrong" << QByteArray() << false << "invalid_login_or_password";
+    QTest::newRow("wrong password") << "wrong" << QByteArray() << false
+                                    << "Неверное имя пользователя или пароль";
     QTest::newRow("login accepted, then closed") << "answer, hang up" << QByteArray() << false << closed;
     QTest::newRow("no login answer") << "silent" << QByteArray() << true << closed;
     QTest::newRow("server info false") << "no counters" << QByteArray() << false << closed;
@@ -160,7 +178,13 @@ void TestConnection::sessionEnds()
     QCOMPARE(panel.error->styleSheet(), error.isEmpty() ? black : red);
     QCOMPARE(panel.loginCaption->styleSheet() + panel.passwordCaption->styleSheet(),
              how == "wrong" ? red + red : black + black);
-    QVERIFY(panel.login->isVisible() && panel.login->text().isEmpty() && panel.password->text().isEmpty());
+    QCOMPARE(panel.error->toolTip(),
+             how == "wrong" ? QStringLiteral("invalid_login_or_password") : QString());
+    // What the operator typed stays for the next Connect.
+    QVERIFY(panel.login->isVisible() && panel.password->isVisible());
+    QCOMPARE(panel.login->text(), user);
+    QCOMPARE(panel.password->text(), how == "wrong" ? QStringLiteral("wrong") : secret);
+    QCOMPARE(client->isReconnecting(), QStringList({"close", "abort", "oversize"}).contains(how));
     QVERIFY(panel.connectButton->isEnabled());
     const QList<QJsonObject> logouts = server.receivedObjects(Protocol::Cmd::closeAuthReq);
     QCOMPARE(logouts.size(), how == "logout" ? 1 : 0);
@@ -182,6 +206,292 @@ void TestConnection::sessionEnds()
     QCOMPARE(CSettings::readValue(CSettings::serverLogin).toString(), remember ? user : QString());
     QCOMPARE(CSettings::readValue(CSettings::serverPassword).toString(), remember ? secret : QString());
     QCOMPARE(CSettings::readValue(CSettings::serverIpPort).toString(), server.address()); // the corrected one
+    QVERIFY(endLoopbackSession(server));
+}
+
+void TestConnection::loginThatNeverCompletesTimesOut_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("login answer not json") << "garbage";
+    QTest::newRow("login answer without status") << "no status";
+    QTest::newRow("login never answered") << "silent";
+    QTest::newRow("server info never answered") << "no counters";
+    QTest::newRow("handshake never finished") << "handshake";
+}
+
+void TestConnection::loginThatNeverCompletesTimesOut()
+{
+    QFETCH(QString, how);
+    CServerClient* client = CServerClient::instance();
+    CSettings::writeValue(CSettings::loginTimeoutMs, 300);
+    LoopbackServer server;
+    server.setAutoAnswer(Protocol::Cmd::authReq, how == "no counters");
+    server.setAutoAnswer(Protocol::Cmd::serverInfoReq, false);
+    connect(&server, &LoopbackServer::frameReceived, &server, [&server, how] {
+        if (how == "garbage")
+            server.sendToClient(QStringLiteral("<html>not json</html>"));
+        else if (how == "no status")
+            server.sendToClient(QStringLiteral(R"({"cmd":"auth_resp","token":"t1"})"));
+    });
+    FixedReplyTcpServer silentServer{QByteArray()}; // accepts, reads, never answers
+    Panel panel;
+    QSignalSpy hostErrors(client, &CServerClient::hostError);
+    panel.connectTo(how == "handshake" ? silentServer.address() : server.address());
+    QTRY_COMPARE(panel.status->text(), QStringLiteral("Offline:"));
+    QCOMPARE(client->clientState(), EClientStates::disconnected);
+    QCOMPARE(client->state(), QAbstractSocket::UnconnectedState);
+    QCOMPARE(hostErrors.count(), 1);
+    QCOMPARE(panel.error->text(), CServerClient::loginTimedOutText(300));
+    QVERIFY(panel.error->isVisible() && panel.connectButton->isEnabled());
+    if (how == "handshake")
+        QTRY_VERIFY(silentServer.peerClosed());
+
+    // The next Connect logs in as usual.
+    CSettings::writeValue(CSettings::loginTimeoutMs, CServerClient::defaultLoginTimeoutMs);
+    LoopbackServer goodServer;
+    panel.connectTo(goodServer.address());
+    QTRY_COMPARE(client->clientState(), EClientStates::ready);
+    QCOMPARE(panel.status->text(), QStringLiteral("Online:"));
+    QVERIFY(endLoopbackSession(goodServer));
+}
+
+void TestConnection::connectAgainWhileLoginHangs()
+{
+    CServerClient* client = CServerClient::instance();
+    LoopbackServer silent;
+    silent.setAutoAnswer(Protocol::Cmd::authReq, false);
+    Panel panel;
+    panel.connectTo(silent.address());
+    QTRY_COMPARE(client->clientState(), EClientStates::authorization);
+    // Within the default time-out the operator tries another server: the hanging login is given up.
+    LoopbackServer goodServer;
+    panel.connectTo(goodServer.address());
+    QTRY_COMPARE(client->clientState(), EClientStates::ready);
+    QCOMPARE(panel.status->text(), QStringLiteral("Online:"));
+    QVERIFY(endLoopbackSession(goodServer));
+}
+
+void TestConnection::unansweredLogoutStillGoesOffline()
+{
+    CServerClient* client = CServerClient::instance();
+    client->setLogoutTimeout(300);
+    LoopbackServer server;
+    server.setAutoAnswer(Protocol::Cmd::closeAuthReq, false);
+    Panel panel;
+    panel.connectTo(server.address());
+    QTRY_COMPARE(client->clientState(), EClientStates::ready);
+    QTest::mouseClick(panel.disconnectButton, Qt::LeftButton);
+    QTRY_COMPARE(panel.status->text(), QStringLiteral("Offline:"));
+    QCOMPARE(client->clientState(), EClientStates::disconnected);
+    QCOMPARE(client->state(), QAbstractSocket::UnconnectedState);
+    QCOMPARE(server.receivedObjects(Protocol::Cmd::closeAuthReq).size(), 1);
+    QVERIFY(panel.error->isHidden());
+    QVERIFY(panel.connectButton->isEnabled());
+    client->setLogoutTimeout(CServerClient::defaultLogoutTimeoutMs);
+    QVERIFY(!client->isReconnecting());
+}
+
+void TestConnection::disconnectThenConnectKeepsRememberedCredentials()
+{
+    CServerClient* client = CServerClient::instance();
+    LoopbackServer server;
+    server.setCredentials(user, secret);
+    Panel panel;
+    panel.remember->setChecked(true);
+    panel.connectTo(server.address());
+    QTRY_COMPARE(client->clientState(), EClientStates::ready);
+    QTest::mouseClick(panel.disconnectButton, Qt::LeftButton);
+    QTRY_COMPARE(panel.status->text(), QStringLiteral("Offline:"));
+    QCOMPARE(panel.login->text(), user);
+    QCOMPARE(panel.password->text(), secret);
+
+    // Connect again without typing anything: the login goes through and the file keeps both.
+    QTest::mouseClick(panel.connectButton, Qt::LeftButton);
+    QTRY_COMPARE(client->clientState(), EClientStates::ready);
+    QSettings file(CSettings::instance()->fileName(), QSettings::IniFormat);
+    QCOMPARE(file.value(QStringLiteral("serverLogin")).toString(), user);
+    QCOMPARE(file.value(QStringLiteral("serverPassword")).toString(), secret);
+    QCOMPARE(file.value(QStringLiteral("rememberme")).toBool(), true);
+
+    // A panel made afresh (the next start) offers them again.
+    Panel nextStart;
+    QCOMPARE(nextStart.login->text(), user);
+    QCOMPARE(nextStart.password->text(), secret);
+    QVERIFY(endLoopbackSession(server));
+}
+
+void TestConnection::emptyBoxesNeverWipeRememberedCredentials_data()
+{
+    QTest::addColumn<bool>("remember");
+    QTest::newRow("remember on") << true;
+    QTest::newRow("remember off") << false;
+}
+
+void TestConnection::emptyBoxesNeverWipeRememberedCredentials()
+{
+    QFETCH(bool, remember);
+    CSettings::writeValue(CSettings::serverLogin, user);
+    CSettings::writeValue(CSettings::serverPassword, secret);
+    CServerClient* client = CServerClient::instance();
+    LoopbackServer server;
+    server.setAutoAnswer(Protocol::Cmd::authReq, false);
+    Panel panel;
+    panel.remember->setChecked(remember);
+    panel.login->clear();
+    panel.password->clear();
+    QTest::mouseClick(panel.connectButton, Qt::LeftButton);
+    QSettings file(CSettings::instance()->fileName(), QSettings::IniFormat);
+    QCOMPARE(file.value(QStringLiteral("serverLogin")).toString(), remember ? user : QString());
+    QCOMPARE(file.value(QStringLiteral("serverPassword")).toString(), remember ? secret : QString());
+    client->cancelReconnect();
+    QVERIFY(endLoopbackSession(server));
+}
+
+void TestConnection::lostLoginIsTriedAgain()
+{
+    CServerClient* client = CServerClient::instance();
+    client->setRetryDelays(100, 400);
+    LoopbackServer server;
+    server.setCredentials(user, secret);
+    Panel panel;
+    QLabel* retryLine = panel.part<QLabel>("serverRetryLine");
+    QVERIFY(retryLine);
+    panel.connectTo(server.address());
+    QTRY_COMPARE(client->clientState(), EClientStates::ready);
+    // The operator edits the boxes afterwards: the retry uses the login that worked.
+    panel.login->setText(QStringLiteral("someone else"));
+    server.clearReceived();
+    server.abortClient();
+    QTRY_COMPARE(panel.status->text(), QStringLiteral("Offline:"));
+    QVERIFY(client->isReconnecting());
+    QVERIFY(retryLine->isVisible());
+    QVERIFY(retryLine->text().contains(QStringLiteral("Повторное подключение")));
+    QTRY_COMPARE(client->clientState(), EClientStates::ready);
+    QCOMPARE(panel.status->text(), QStringLiteral("Online:"));
+    QVERIFY(retryLine->isHidden() && !client->isReconnecting());
+    const QList<QJsonObject> logins = server.receivedObjects(Protocol::Cmd::authReq);
+    QCOMPARE(logins.size(), 1);
+    QCOMPARE(logins.first().value(Protocol::Key::login).toString(), user);
+    QCOMPARE(logins.first().value(Protocol::Key::password).toString(), secret);
+    QVERIFY(endLoopbackSession(server));
+    client->setRetryDelays(CServerClient::defaultFirstRetryDelayMs, CServerClient::defaultMaxRetryDelayMs);
+}
+
+void TestConnection::retriesBackOffUntilConnectOrDisconnect()
+{
+    CServerClient* client = CServerClient::instance();
+    client->setRetryDelays(50, 200);
+    Panel panel;
+    QLabel* retryLine = panel.part<QLabel>("serverRetryLine");
+    {
+        LoopbackServer server;
+        panel.connectTo(server.address());
+        QTRY_COMPARE(client->clientState(), EClientStates::ready);
+        server.abortClient();
+        QTRY_VERIFY(client->isReconnecting());
+    } // the server is gone: every retry is refused
+    QList<int> delays;
+    connect(client, &CServerClient::hostError, &panel.widget, [client, &delays] {
+        if (client->nextRetryAt().isValid())
+            delays.append(int(QDateTime::currentDateTime().msecsTo(client->nextRetryAt())));
+    });
+    QTRY_VERIFY(delays.size() >= 3);
+    // 50 ms were waited before the first of these; then 100, 200 and never more than 200.
+    const QList<int> expected{100, 200, 200};
+    for (int i = 0; i < 3; ++i)
+        QVERIFY2(delays.at(i) <= expected.at(i) && delays.at(i) > expected.at(i) - 40,
+                 qPrintable(QStringLiteral("retry %1 after %2 ms").arg(i).arg(delays.at(i))));
+    QVERIFY(client->retryAttempt() >= 4);
+    QCOMPARE(panel.error->text(), CServerClient::connectionRefusedText);
+
+    // Disconnect ends the retries.
+    QTest::mouseClick(panel.disconnectButton, Qt::LeftButton);
+    QVERIFY(!client->isReconnecting());
+    QVERIFY(retryLine->isHidden());
+    QCOMPARE(client->clientState(), EClientStates::disconnected);
+
+    // Connect ends them as well, and logs in to the server now typed.
+    LoopbackServer other;
+    panel.connectTo(other.address());
+    QTRY_COMPARE(client->clientState(), EClientStates::ready);
+    other.abortClient();
+    QTRY_VERIFY(client->isReconnecting());
+    LoopbackServer third;
+    panel.connectTo(third.address());
+    QVERIFY(!client->isReconnecting());
+    QTRY_COMPARE(client->clientState(), EClientStates::ready);
+    QVERIFY(endLoopbackSession(third));
+    client->setRetryDelays(CServerClient::defaultFirstRetryDelayMs, CServerClient::defaultMaxRetryDelayMs);
+}
+
+void TestConnection::noRetryAfterDisconnectOrRefusal()
+{
+    CServerClient* client = CServerClient::instance();
+    LoopbackServer server;
+    server.setCredentials(user, secret);
+    Panel panel;
+    panel.connectTo(server.address());
+    QTRY_COMPARE(client->clientState(), EClientStates::ready);
+    QTest::mouseClick(panel.disconnectButton, Qt::LeftButton);
+    QTRY_COMPARE(panel.status->text(), QStringLiteral("Offline:"));
+    server.abortClient(); // the server then drops the logged-out connection
+    QTRY_COMPARE(client->state(), QAbstractSocket::UnconnectedState);
+    QVERIFY(!client->isReconnecting());
+
+    panel.connectTo(server.address(), QStringLiteral("wrong"));
+    QTRY_COMPARE(panel.error->toolTip(), Protocol::Status::invalidLoginOrPassword);
+    QCOMPARE(client->clientState(), EClientStates::disconnected);
+    QVERIFY(!client->isReconnecting());
+    QVERIFY(endLoopbackSession(server));
+}
+
+void TestConnection::stalledServerEndsTheLogin()
+{
+    CServerClient* client = CServerClient::instance();
+    client->setKeepAliveIntervals(100, 300);
+    client->setRetryDelays(100, 400);
+    HandmadeWebSocketServer server;
+    Panel panel;
+    panel.connectTo(server.address());
+    QTRY_COMPARE(client->clientState(), EClientStates::ready);
+    // Answered pings keep the login.
+    QTRY_VERIFY(server.pingsReceived() >= 3);
+    QCOMPARE(client->clientState(), EClientStates::ready);
+
+    server.setAnswerPings(false);
+    QTRY_COMPARE(panel.status->text(), QStringLiteral("Offline:"));
+    QCOMPARE(client->clientState(), EClientStates::disconnected);
+    QCOMPARE(panel.error->text(), CServerClient::pingTimedOutText(300));
+    QVERIFY(client->isReconnecting());
+
+    // The server recovers: the retry logs in again.
+    server.setAnswerPings(true);
+    QTRY_COMPARE(client->clientState(), EClientStates::ready);
+    QCOMPARE(server.loginsReceived(), 2);
+    QCOMPARE(panel.status->text(), QStringLiteral("Online:"));
+
+    client->setKeepAliveIntervals(CServerClient::defaultPingIntervalMs, CServerClient::defaultPongTimeoutMs);
+    client->setRetryDelays(CServerClient::defaultFirstRetryDelayMs, CServerClient::defaultMaxRetryDelayMs);
+    QTest::mouseClick(panel.disconnectButton, Qt::LeftButton); // nobody answers: offline after the time-out
+    QTRY_COMPARE(client->clientState(), EClientStates::disconnected);
+    QVERIFY(!client->isReconnecting());
+}
+
+void TestConnection::logsOutBeforeTheProgramEnds()
+{
+    CServerClient* client = CServerClient::instance();
+    LoopbackServer server;
+    Panel panel;
+    panel.connectTo(server.address());
+    QTRY_COMPARE(client->clientState(), EClientStates::ready);
+    const QString token = panel.widget.lastAuthorisation().token;
+    QVERIFY(!token.isEmpty());
+    client->logOutBeforeExit();
+    QTRY_COMPARE(server.receivedObjects(Protocol::Cmd::closeAuthReq).size(), 1);
+    QCOMPARE(
+        server.receivedObjects(Protocol::Cmd::closeAuthReq).first().value(Protocol::Key::token).toString(),
+        token);
+    QTRY_COMPARE(panel.status->text(), QStringLiteral("Offline:"));
     QVERIFY(endLoopbackSession(server));
 }
 
