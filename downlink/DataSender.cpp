@@ -15,7 +15,7 @@ bool sendWhenReady(const QString& text)
 {
     CServerClient* client = CServerClient::instance();
     if (client->clientState() != EClientStates::ready) {
-        DEBUG_LOG << "not sent, the client is not logged in:" << text;
+        DEBUG_LOG << "not sent, the client is not logged in:" << DebugLog::brief(text);
         return false;
     }
     return !client->sendMessage(text); // sendMessage answers true for a failed send
@@ -24,7 +24,7 @@ bool sendWhenReady(const QString& text)
 
 bool DataSender::sendDataRequest(const QString& devEui, const QString& data, const QString& port, bool ack)
 {
-    DEBUG_LOG << QStringLiteral("SEND REQUEST %1 TO %2").arg(data, devEui);
+    DEBUG_LOG << QStringLiteral("SEND REQUEST %1 TO %2").arg(DebugLog::brief(data), devEui);
     const QJsonObject element{{Protocol::Key::devEui, devEui},
                               {Protocol::Key::data, data},
                               {Protocol::Key::port, port.toInt()},
@@ -32,7 +32,7 @@ bool DataSender::sendDataRequest(const QString& devEui, const QString& data, con
     const QJsonObject message{{Protocol::Key::cmd, Protocol::Cmd::sendDataReq},
                               {Protocol::Key::dataList, QJsonArray{element}}};
     const QString text = compactJsonText(message);
-    DEBUG_LOG << text;
+    DEBUG_LOG << DebugLog::brief(text);
     return sendWhenReady(text);
 }
 

@@ -87,7 +87,10 @@ QVariant CSettings::readValue(const CSettings::ESettings& key, const QVariant& d
     QVariant result;
     if (!name.isEmpty())
         result = instance()->value(name, defaultValue);
-    DEBUG_LOG << name << result;
+    if (key == serverPassword)
+        DEBUG_LOG << name << DebugLog::hidden(result.toString());
+    else
+        DEBUG_LOG << name << result;
     return result;
 }
 

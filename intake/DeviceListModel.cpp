@@ -5,27 +5,31 @@
 #include <QJsonArray>
 #include <QJsonObject>
 
-DeviceListModel::DeviceListModel(QObject* parent) : QAbstractTableModel(parent) {}
+DeviceListModel::DeviceListModel(QObject* parent)
+    : QAbstractTableModel(parent), m_unnamed(tr("Имя не установлено"))
+{
+}
 
 void DeviceListModel::setDevices(const QJsonDocument& devicesResponse, bool emptyListClears)
 {
     const QJsonArray devices = devicesResponse.object().value(Protocol::Key::devicesList).toArray();
-    beginResetModel();
-    if (devices.isEmpty() && emptyListClears)
-        m_rows.clear();
-    if (!devices.isEmpty()) {
-        const QString unnamed = tr("Имя не установлено");
-        m_rows.clear();
-        m_rows.reserve(devices.size());
-        // Every row takes only its own element's values: a device the server sent without
-        // a name or DevEUI must not show its neighbour's.
-        for (const QJsonValue& element : devices) {
-            const QJsonObject device = element.toObject();
-            const QString name = device.value(Protocol::Key::devName).toString();
-            m_rows.append(
-                Row{name.isEmpty() ? unnamed : name, device.value(Protocol::Key::devEui).toString()});
-        }
+    ServerDeviceRows rows;
+    rows.reserve(devices.size());
+    // Every row takes only its own element's values: a device the server sent without
+    // a name or DevEUI must not show its neighbour's.
+    for (const QJsonValue& element : devices) {
+        const QJsonObject device = element.toObject();
+        rows.append(ServerDeviceRow{device.value(Protocol::Key::devName).toString(),
+                                    device.value(Protocol::Key::devEui).toString(), element.isObject()});
     }
+    setRows(rows, emptyListClears);
+}
+
+void DeviceListModel::setRows(const ServerDeviceRows& rows, bool emptyListClears)
+{
+    beginResetModel();
+    if (!rows.isEmpty() || emptyListClears)
+        m_rows = rows;
     endResetModel();
 }
 
@@ -62,14 +66,14 @@ QVariant DeviceListModel::data(const QModelIndex& index, int role) const
     if (!index.isValid() || index.parent().isValid() || index.row() >= m_rows.size() ||
         index.column() >= columnCountValue)
         return QVariant();
-    const Row& row = m_rows.at(index.row());
+    const ServerDeviceRow& row = m_rows.at(index.row());
     if (role == Qt::UserRole)
         return row.devEui;
     if (role != Qt::DisplayRole)
         return QVariant();
     switch (index.column()) {
     case nameColumn:
-        return row.name;
+        return row.name.isEmpty() ? m_unnamed : row.name;
     case devEuiColumn:
         return row.devEui;
     default:

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "server/ServerDeviceRow.h"
+
 #include <QAbstractTableModel>
 #include <QJsonDocument>
 #include <QString>
@@ -25,6 +27,8 @@ public:
     // leaves the rows as they are, or with emptyListClears (the answer to a request for the
     // whole list: the server holds none) removes them all.
     void setDevices(const QJsonDocument& devicesResponse, bool emptyListClears = false);
+    // The same from rows read straight from a large frame.
+    void setRows(const ServerDeviceRows& rows, bool emptyListClears = false);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -33,10 +37,7 @@ public:
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
 
 private:
-    struct Row
-    {
-        QString name;
-        QString devEui;
-    };
-    QVector<Row> m_rows;
+    // Rows are kept as the server sent them; a missing or empty name is shown as unnamed.
+    ServerDeviceRows m_rows;
+    QString m_unnamed;
 };

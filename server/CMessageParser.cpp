@@ -2,81 +2,38 @@
 
 #include "foundation/DebugLog.h"
 #include "server/CServerClient.h"
+#include "server/DeviceKeyRules.h"
 #include "server/FrequencyPlans.h"
 #include "server/JsonText.h"
+#include "server/LargeFrameReader.h"
+#include "server/ManageDevicesText.h"
 #include "server/Protocol.h"
 
 #include <QMutex>
 #include <QMutexLocker>
 
 #include <cmath>
+#include <memory>
 
 namespace {
 CMessageParser* g_parser = nullptr;
 QMutex g_parserMutex;
 
-// The start of a long frame, enough to recognise it in the log.
-QString excerpt(const QString& text)
+// The start of a long frame, enough to recognise it in the log, with its size.
+QString excerpt(const QByteArray& utf8)
 {
     constexpr int maxLogged = 256;
-    return text.size() <= maxLogged ? text : text.left(maxLogged) + QStringLiteral("...");
+    if (utf8.size() <= maxLogged)
+        return QString::fromUtf8(utf8);
+    return QString::fromUtf8(utf8.left(maxLogged)) + QStringLiteral("... (%1 bytes)").arg(utf8.size());
 }
 
 // The frame as one JSON object, or false (with the reason in the log) when it is not one.
 bool parseObject(const QString& msg, QJsonObject& object)
 {
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(msg.toUtf8(), &error);
-    if (error.error != QJsonParseError::NoError) {
-        DEBUG_LOG << "Json parsing error[" + QString::number(error.error) + "], offset[" +
-                         QString::number(error.offset) + "]";
-        return false;
-    }
-    if (document.isArray()) {
-        DEBUG_LOG << "jsonDoc is an array -> " << excerpt(msg);
-        return false;
-    }
-    if (document.isNull()) {
-        DEBUG_LOG << "failed to create to JSON doc ->" << excerpt(msg);
-        return false;
-    }
-    if (!document.isObject()) {
-        DEBUG_LOG << "json doc is not an object";
-        return false;
-    }
-    object = document.object();
-    return true;
+    return CMessageParser::parseFrame(msg.toUtf8(), object);
 }
 
-// The rules for leaving a number out of a "manage_devices_req": a device record holds -1 in
-// a field the operator did not choose (and a coordinate -1.0), and the server keeps its own
-// value for a key that is missing.
-
-// Class C reaction time, frequencies, preferred data rate and power: any negative value is unset.
-bool isChosenNumber(qint32 value)
-{
-    return value >= 0;
-}
-// RX window, delays, RX2 data rate and altitude: exactly -1 is unset.
-bool isNotMinusOne(qint32 value)
-{
-    return value != -1;
-}
-// The downlink-queue flag of class C goes only with a positive gate.
-bool isGateOpen(qint32 classCGate)
-{
-    return classCGate > 0;
-}
-// A DevAddr of 0 is no address.
-bool isAssignedAddress(quint32 devAddress)
-{
-    return devAddress != 0;
-}
-// -1.0 (within a relative tolerance) is an unset coordinate.
-bool isChosenCoordinate(double value)
-{
-    return !isUnsetCoordinate(value);
-}
 } // namespace
 
 CMessageParser* CMessageParser::instance(QObject* parent)
@@ -89,7 +46,49 @@ CMessageParser* CMessageParser::instance(QObject* parent)
     return g_parser;
 }
 
-CMessageParser::CMessageParser(QObject* parent) : QObject(parent) {}
+CMessageParser::CMessageParser(QObject* parent) : QObject(parent)
+{
+    qRegisterMetaType<ServerDeviceRows>("ServerDeviceRows");
+    // Large frames are read one after the other, never two at once: each may take several
+    // times its size in memory while it is read.
+    m_readers.setMaxThreadCount(1);
+}
+
+CMessageParser::~CMessageParser()
+{
+    // A frame still being read posts its result to this object; it must not outlive it.
+    m_readers.waitForDone();
+}
+
+bool CMessageParser::parseFrame(const QByteArray& utf8, QJsonObject& object)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(utf8, &error);
+    if (error.error != QJsonParseError::NoError) {
+        DEBUG_LOG << "Json parsing error[" + QString::number(error.error) + "], offset[" +
+                         QString::number(error.offset) + "]";
+        return false;
+    }
+    if (document.isArray()) {
+        DEBUG_LOG << "jsonDoc is an array -> " << excerpt(utf8);
+        return false;
+    }
+    if (document.isNull()) {
+        DEBUG_LOG << "failed to create to JSON doc ->" << excerpt(utf8);
+        return false;
+    }
+    if (!document.isObject()) {
+        DEBUG_LOG << "json doc is not an object";
+        return false;
+    }
+    object = document.object();
+    return true;
+}
+
+void CMessageParser::setLargeFrameSize(int characters)
+{
+    m_largeFrameSize = characters;
+}
 
 void CMessageParser::connectClientToParser()
 {
@@ -150,6 +149,7 @@ QString CMessageParser::getDevicesRequest(const QStringList& devEuis)
 
 bool CMessageParser::formDeviceJson(const LoRaDevice& regDevInfo, QJsonArray& out)
 {
+    using namespace DeviceKeyRules;
     // Which groups of keys the device object carries follows from its credentials: a device
     // read back from the server with both kinds is a settings update without key material,
     // a device with neither (a scan or a file line) is a first registration with everything.
@@ -298,13 +298,8 @@ void CMessageParser::mngDevsReq(QVector<LoRaDevice> devices)
 bool CMessageParser::sendDevicesList(const QVector<LoRaDevice>& devices, bool refreshCounters)
 {
     DEBUG_LOG << "Формирую запрос на регистрацию устройства / обновление данных";
-    QJsonArray list;
-    for (const LoRaDevice& device : devices)
-        formDeviceJson(device, list);
-    QJsonObject request{{Protocol::Key::cmd, Protocol::Cmd::manageDevicesReq}};
-    if (!list.isEmpty())
-        request.insert(Protocol::Key::devicesList, list);
-    const QString text = compactJsonText(request);
+    // Written straight from the records: the same text formDeviceJson and Qt would make.
+    const QString text = ManageDevicesText::request(devices);
     DEBUG_LOG << "manage_devices_req:" << devices.size() << "devices," << text.size() << "characters";
     if (!sendWhenReady(text))
         return false;
@@ -333,10 +328,77 @@ void CMessageParser::testAppdata() {}
 
 void CMessageParser::processReceivedMessage(QString msg)
 {
+    // Answers are handled in the order they arrived: a frame that comes while a large one is
+    // still being read waits for it.
+    if (msg.size() >= m_largeFrameSize) {
+        readLargeFrame(msg);
+        return;
+    }
+    if (!m_inbox.isEmpty()) {
+        m_inbox.enqueue(Inbound{0, msg, true, nullptr});
+        return;
+    }
+    handleFrameText(msg);
+}
+
+void CMessageParser::readLargeFrame(const QString& msg)
+{
+    const quint64 job = ++m_lastJob;
+    DEBUG_LOG << "large frame received:" << msg.size() << "characters, read off the GUI thread";
+    m_inbox.enqueue(Inbound{job, QString(), false, nullptr});
+    // The destructor waits for the task, so the parser outlives it. The task holds the only copy of the text
+    // once the event that brought it is gone, so the text's memory is given back as soon as it has been
+    // converted.
+    m_readers.start([this, job, text = msg]() mutable {
+        std::shared_ptr<const LargeFrame> frame =
+            std::make_shared<LargeFrame>(LargeFrameReader::read(std::move(text)));
+        QMetaObject::invokeMethod(
+            this, [this, job, frame] { largeFrameRead(job, frame); }, Qt::QueuedConnection);
+    });
+}
+
+void CMessageParser::largeFrameRead(quint64 job, std::shared_ptr<const LargeFrame> frame)
+{
+    for (Inbound& inbound : m_inbox) {
+        if (inbound.job == job) {
+            inbound.frame = frame;
+            inbound.ready = true;
+            break;
+        }
+    }
+    while (!m_inbox.isEmpty() && m_inbox.head().ready) {
+        const Inbound inbound = m_inbox.dequeue();
+        if (inbound.job == 0)
+            handleFrameText(inbound.text);
+        else
+            handleLargeFrame(*inbound.frame);
+    }
+}
+
+void CMessageParser::handleLargeFrame(const LargeFrame& frame)
+{
+    switch (frame.kind) {
+    case LargeFrame::Kind::dropped:
+        break;
+    case LargeFrame::Kind::object:
+        handleFrameObject(frame.object);
+        break;
+    case LargeFrame::Kind::deviceList:
+        handleDeviceRows(frame);
+        break;
+    }
+}
+
+void CMessageParser::handleFrameText(const QString& msg)
+{
     // Each frame is parsed once here; the handlers work on the parsed object.
     QJsonObject object;
-    if (!parseObject(msg, object))
-        return;
+    if (parseObject(msg, object))
+        handleFrameObject(object);
+}
+
+void CMessageParser::handleFrameObject(const QJsonObject& object)
+{
     if (object.isEmpty()) {
         DEBUG_LOG << "JSON object is empty";
         return;
@@ -347,7 +409,7 @@ void CMessageParser::processReceivedMessage(QString msg)
     }
     const QJsonValue cmdValue = object.value(Protocol::Key::cmd);
     if (!cmdValue.isString()) {
-        DEBUG_LOG << "cmd is not a text:" << excerpt(msg);
+        DEBUG_LOG << "cmd is not a text, frame dropped";
         return;
     }
     const QString cmd = cmdValue.toString();
@@ -470,6 +532,46 @@ void CMessageParser::handleGetDevicesResp(const QJsonObject& object)
         return;
     }
     emitDeviceOfList(list, query.devEui);
+}
+
+void CMessageParser::handleDeviceRows(const LargeFrame& frame)
+{
+    PendingQuery query;
+    if (!m_pendingQueries.isEmpty())
+        query = m_pendingQueries.dequeue();
+    else
+        DEBUG_LOG << "get_devices_resp without a waiting request";
+    DEBUG_LOG << "get_devices_resp:" << frame.rows.size()
+              << (query.wholeList ? "devices, whole list," : "devices,") << frame.bytes << "characters";
+    const auto deviceAt = [&frame](int index) { return frame.elements->object(index); };
+    if (query.wholeList) {
+        emit deviceRowsList(frame.rows);
+        if (!m_viewedDevEui.isEmpty())
+            emitDeviceOfRows(frame.rows, deviceAt, m_viewedDevEui);
+        return;
+    }
+    emitDeviceOfRows(frame.rows, deviceAt, query.devEui);
+}
+
+void CMessageParser::emitDeviceOfRows(const ServerDeviceRows& rows,
+                                      const std::function<QJsonObject(int)>& elementAt, const QString& devEui)
+{
+    // The same choice as emitDeviceOfList, made on the rows; only the chosen element is read.
+    for (int i = rows.size() - 1; i >= 0; --i) {
+        const ServerDeviceRow& row = rows.at(i);
+        if (!row.isObject) {
+            DEBUG_LOG << "device entry" << i << "is not an object";
+            continue;
+        }
+        if (!devEui.isEmpty() && row.devEui.compare(devEui, Qt::CaseInsensitive) != 0)
+            continue;
+        const LoRaDevice device = deviceFromServerObject(elementAt(i));
+        DEBUG_LOG << (device.serverAdrEnable ? "true" : "false");
+        emit infoDevicesResp(device);
+        return;
+    }
+    DEBUG_LOG << "devList is empty";
+    emit infoDevicesResp(LoRaDevice());
 }
 
 void CMessageParser::emitDeviceOfList(const QJsonArray& list, const QString& devEui)

@@ -2,6 +2,7 @@
 
 #include "server/CServerClient.h"
 #include "server/LoRaDevice.h"
+#include "server/ServerDeviceRow.h"
 #include "server/ServerRecords.h"
 
 #include <QJsonArray>
@@ -10,6 +11,12 @@
 #include <QObject>
 #include <QQueue>
 #include <QStringList>
+#include <QThreadPool>
+
+#include <functional>
+#include <memory>
+
+struct LargeFrame;
 
 // Translates between records and the server's JSON messages, in both directions: builds and
 // sends the requests, checks every incoming frame and turns each answer into records and signals.
@@ -18,6 +25,7 @@ class CMessageParser : public QObject
     Q_OBJECT
 public:
     static CMessageParser* instance(QObject* parent = nullptr);
+    ~CMessageParser() override;
     // Hands every text frame the client receives to the parser, on a later pass of the event
     // loop. Connects once however often it is called.
     static void connectClientToParser();
@@ -42,6 +50,15 @@ public:
     // The unsigned 32-bit DevAddr of a "devAddress" number; 0 for anything that is not one.
     static quint32 devAddressFromJson(const QJsonValue& value);
 
+    // The checks every received frame passes: a JSON object, with the reason in the log
+    // when it is not one.
+    static bool parseFrame(const QByteArray& utf8, QJsonObject& object);
+
+    // Received frames of at least this many characters are read off the GUI thread; the
+    // answers still come out in the order the frames arrived.
+    static constexpr int defaultLargeFrameSize = 256 * 1024;
+    void setLargeFrameSize(int characters);
+
 signals:
     void authMsgResp(AuthResponse response);
     void infoDevicesResp(LoRaDevice device);
@@ -49,6 +66,9 @@ signals:
     void mngDevRespSignal(QString status);
     void mngDevsRespSignal(QVector<QPair<QString, QString>> statuses);
     void devicesList(QJsonDocument devices);
+    // The answer to a request for the whole list when the frame was large: the rows of the
+    // device table, read without building a JSON document.
+    void deviceRowsList(ServerDeviceRows rows);
     void deviceMbRemoved(QString status);
     // Every (DevEUI, status) pair of a "delete_devices_resp", in array order; sent before
     // deviceMbRemoved.
@@ -102,6 +122,24 @@ private:
     void sendDeviceQuery(const QString& devEui);
     void emitDeviceOfList(const QJsonArray& list, const QString& devEui);
 
+    // One received frame in arrival order: a small one waiting behind a large one being read,
+    // or a large one (job) with its result once it has been read.
+    struct Inbound
+    {
+        quint64 job = 0;
+        QString text;
+        bool ready = false;
+        std::shared_ptr<const LargeFrame> frame;
+    };
+    void readLargeFrame(const QString& msg);
+    void largeFrameRead(quint64 job, std::shared_ptr<const LargeFrame> frame);
+    void handleLargeFrame(const LargeFrame& frame);
+    void handleFrameText(const QString& msg);
+    void handleFrameObject(const QJsonObject& object);
+    void handleDeviceRows(const LargeFrame& frame);
+    void emitDeviceOfRows(const ServerDeviceRows& rows, const std::function<QJsonObject(int)>& elementAt,
+                          const QString& devEui);
+
     // Parses a text given to one of the answer slots directly and hands it to its handler.
     void handleText(const QString& msg, void (CMessageParser::*handler)(const QJsonObject&));
     void handleAuthResp(const QJsonObject& object);
@@ -119,4 +157,9 @@ private:
     QQueue<PendingManage> m_pendingManages;
     // The device the page last asked about: a whole-list answer tells the page about it too.
     QString m_viewedDevEui;
+
+    QQueue<Inbound> m_inbox;
+    quint64 m_lastJob = 0;
+    int m_largeFrameSize = defaultLargeFrameSize;
+    QThreadPool m_readers;
 };

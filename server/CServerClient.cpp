@@ -3,6 +3,7 @@
 #include "foundation/CSettings.h"
 #include "foundation/DebugLog.h"
 #include "server/CMessageParser.h"
+#include "server/FrameSummary.h"
 #include "server/Protocol.h"
 
 #include <QMutex>
@@ -94,12 +95,13 @@ bool CServerClient::cmdSendMessage(QString message)
 {
     const qint64 written = sendTextMessage(message);
     const qint64 expected = message.toUtf8().size();
+    // The log names the frame, never its text: it may hold a password or keys, or megabytes.
     if (written == expected) {
-        DEBUG_LOG << "Message sended:" << message;
+        DEBUG_LOG << "Message sended:" << frameSummary(message, expected);
         return false;
     }
     DEBUG_LOG << "Error! size = " << written << " message size = " << expected;
-    DEBUG_LOG << "Message sended:" << message;
+    DEBUG_LOG << "Message sended:" << frameSummary(message, expected);
     return true;
 }
 

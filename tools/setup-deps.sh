@@ -6,6 +6,7 @@ packages=(
     build-essential cmake pkg-config
     qtbase5-dev qtbase5-dev-tools
     libqt5websockets5-dev libqt5serialport5-dev libqt5sql5-sqlite
+    rapidjson-dev
     qttools5-dev qttools5-dev-tools
     xvfb xauth fonts-dejavu-core openssl desktop-file-utils
 )

@@ -244,6 +244,42 @@ void BM_GetAllDevicesOverWebSocket(benchmark::State& state)
     }
     state.SetItemsProcessed(state.iterations() * devices);
 }
+// The simulator's own share of the whole-list answer: the rules and the store making the answer
+// text for every device of a loaded database, without the sockets.
+void BM_GetAllDevicesHandler(benchmark::State& state)
+{
+    const int devices = static_cast<int>(state.range(0));
+    const QString path = databaseOf(devices);
+    DeviceStore store;
+    QString error;
+    if (path.isEmpty() || !store.open(path, &error)) {
+        state.SkipWithError(path.isEmpty() ? "no database" : qPrintable(error));
+        return;
+    }
+    SimConfig config;
+    FrameLog log(nullptr);
+    SimRequestHandler handler(config, store, log);
+    SimSession session{1, QStringLiteral("operator"), QStringLiteral("token")};
+    const QJsonObject request{{K::cmd, Protocol::Cmd::getDevicesReq}};
+    int renames = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        // As over the socket: one device renamed before each whole-list request.
+        handler.handle(QJsonObject{{K::cmd, Protocol::Cmd::manageDevicesReq},
+                                   {K::devicesList,
+                                    QJsonArray{QJsonObject{
+                                        {K::devEui, devEui(renames % devices)},
+                                        {K::devName, QStringLiteral("handler rename %1").arg(renames)}}}}},
+                       Protocol::Cmd::manageDevicesReq, session);
+        ++renames;
+        state.ResumeTiming();
+        const SimReply answer = handler.handle(request, Protocol::Cmd::getDevicesReq, session);
+        benchmark::DoNotOptimize(answer.text.size());
+    }
+    state.SetItemsProcessed(state.iterations() * devices);
+}
+BENCHMARK(BM_GetAllDevicesHandler)->Arg(100000)->Unit(benchmark::kMillisecond);
+
 BENCHMARK(BM_GetAllDevicesOverWebSocket)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
 } // namespace
 

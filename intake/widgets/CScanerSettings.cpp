@@ -211,8 +211,9 @@ void CScanerSettings::emitDevice(const LoRaDevice& scanned)
     const LoRaDevice& device = scanned;
     DEBUG_LOG << QStringLiteral(
                      "DevEUI: %1\nAppEui: %2\nAppKey: %3\nDevAddress: %4\nAppSKey: %5\nNwkSKey: %6")
-                     .arg(device.devEui, device.appEui, device.appKey,
-                          QString::number(device.devAddress, 16).toUpper(), device.appsKey, device.nwksKey);
+                     .arg(device.devEui, device.appEui, DebugLog::hidden(device.appKey),
+                          QString::number(device.devAddress, 16).toUpper(), DebugLog::hidden(device.appsKey),
+                          DebugLog::hidden(device.nwksKey));
     DEBUG_LOG << "Считал";
 }
 

@@ -96,6 +96,7 @@ CIAboutDevice::CIAboutDevice(QWidget* parent) : QWidget(parent)
     CMessageParser* parser = CMessageParser::instance();
     CServerClient* client = CServerClient::instance();
     connect(parser, &CMessageParser::devicesList, this, &CIAboutDevice::fillDeviceTable);
+    connect(parser, &CMessageParser::deviceRowsList, this, &CIAboutDevice::fillDeviceRows);
     connect(m_delegate, &DetailsButtonDelegate::deleteDevice, this, &CIAboutDevice::deleteDevice);
     connect(m_autoModeBox, &QCheckBox::toggled, this,
             [this](bool checked) { m_addButton->setEnabled(!checked); });
@@ -542,6 +543,12 @@ void CIAboutDevice::fillDeviceTable(QJsonDocument devList)
     DEBUG_LOG << "fill table";
     // Only answers to a request for the whole list come here: no devices means none on the server.
     m_deviceModel->setDevices(devList, true);
+}
+
+void CIAboutDevice::fillDeviceRows(ServerDeviceRows rows)
+{
+    DEBUG_LOG << "fill table:" << rows.size() << "devices";
+    m_deviceModel->setRows(rows, true);
 }
 
 void CIAboutDevice::refreshDeviceTable()

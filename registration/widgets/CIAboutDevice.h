@@ -2,6 +2,7 @@
 
 #include "meters/widgets/CPulseSettingsField.h"
 #include "server/LoRaDevice.h"
+#include "server/ServerDeviceRow.h"
 #include "server/ServerRecords.h"
 
 #include <QJsonDocument>
@@ -65,6 +66,7 @@ public slots:
     void changePresets();
     void createPreset();
     void fillDeviceTable(QJsonDocument devList);
+    void fillDeviceRows(ServerDeviceRows rows);
     void sendDataToDevice();
     void deleteDevice(QString deveui);
     QJsonObject prepareJsonObjPreset();

@@ -163,7 +163,7 @@ void CLoRaPresets::createPreset()
         DEBUG_LOG << "Пресеты есть";
         presets = LoRaPresetJson::readStored(storedText);
         if (presets.isEmpty())
-            DEBUG_LOG << "stored presets are not a list and are replaced:" << storedText;
+            DEBUG_LOG << "stored presets are not a list and are replaced:" << DebugLog::brief(storedText);
         const int existing = LoRaPresetJson::lastIndexOf(presets, name);
         if (existing >= 0) {
             const QString question =

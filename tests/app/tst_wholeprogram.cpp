@@ -1,5 +1,6 @@
 #include "app/CMainWindow.h"
 #include "common/TestRegistry.h"
+#include "foundation/CSettings.h"
 #include "intake/ScannedDevices.h"
 #include "intake/widgets/CScanerSettings.h"
 #include "registration/SettingsFieldTestHelpers.h"
@@ -8,6 +9,7 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QMutex>
 #include <QPushButton>
 #include <QSerialPort>
 #include <QTabWidget>
@@ -64,12 +66,12 @@ int rowOf(const QAbstractItemModel* model, const QString& devEui)
 }
 
 // The operator logs in through the connection panel.
-void logIn(CMainWindow& window, const SimProcess& sim)
+void logIn(CMainWindow& window, const SimProcess& sim, const QString& password = QStringLiteral("ravlo"))
 {
     const QPair<const char*, QString> inputs[] = {
         {"serverAddressEdit", QStringLiteral("127.0.0.1:%1").arg(sim.url.port())},
         {"serverLoginEdit", QStringLiteral("operator")},
-        {"serverPasswordEdit", QStringLiteral("ravlo")}};
+        {"serverPasswordEdit", password}};
     for (const auto& input : inputs) {
         auto* edit = find<QLineEdit>(window, input.first);
         edit->clear();
@@ -84,6 +86,37 @@ bool simLogged(const SimProcess& sim, const QString& pattern)
 {
     return !sim.lines.filter(QRegularExpression(pattern)).isEmpty();
 }
+
+// Every debug line the program writes while it lives, from any thread.
+class DebugOutput
+{
+public:
+    DebugOutput() { m_previous = qInstallMessageHandler(&DebugOutput::keep); }
+    ~DebugOutput() { qInstallMessageHandler(m_previous); }
+    static QStringList lines()
+    {
+        QMutexLocker lock(&mutex());
+        return kept();
+    }
+
+private:
+    static QMutex& mutex()
+    {
+        static QMutex m;
+        return m;
+    }
+    static QStringList& kept()
+    {
+        static QStringList l;
+        return l;
+    }
+    static void keep(QtMsgType, const QMessageLogContext&, const QString& line)
+    {
+        QMutexLocker lock(&mutex());
+        kept() << line;
+    }
+    QtMessageHandler m_previous = nullptr;
+};
 } // namespace
 
 // The whole program: the real main window against the built simulator, a pseudo-terminal for the scanner.
@@ -93,6 +126,7 @@ class TestWholeProgram : public QObject
 private slots:
     void scanRegisterListDelete();
     void labelWithoutKeysTakesThemFromTheKeyFile();
+    void noPasswordOrKeyInTheLog();
 };
 
 void TestWholeProgram::scanRegisterListDelete()
@@ -200,6 +234,50 @@ void TestWholeProgram::labelWithoutKeysTakesThemFromTheKeyFile()
 
     CServerClient::instance()->close();
     QTRY_COMPARE(CServerClient::instance()->state(), QAbstractSocket::UnconnectedState);
+}
+
+// Logging in, remembering the password, scanning a label with every kind of key and
+// registering the device: the debug output says what happened, never the secrets.
+void TestWholeProgram::noPasswordOrKeyInTheLog()
+{
+    const QString password = QStringLiteral("Pw-7xq!Secret");
+    const QString devEui = QStringLiteral("70B3D5E75E0000C3");
+    const QStringList secrets{password, QStringLiteral("2B7E151628AED2A6ABF7158809CF4F3C"),
+                              QStringLiteral("11223344556677889900AABBCCDDEEFF"),
+                              QStringLiteral("FFEEDDCCBBAA00998877665544332211")};
+    SimProcess sim;
+    QVERIFY(sim.start({"--user", "operator:" + password}));
+    ScannedDevices::instance()->clear();
+    DebugOutput output;
+    auto* scanner = new PtyScannerPanel;
+    CMainWindow window(scanner);
+    window.show();
+    QVERIFY(scanner->isOpen());
+    logIn(window, sim, password);
+    CSettings::writeValue(CSettings::serverPassword, password);
+    QCOMPARE(CSettings::readValue(CSettings::serverPassword).toString(), password);
+
+    QVERIFY(scanner->scan("DevEUI=" + devEui.toLatin1() +
+                          "\r\nAppEUI=0102030405060708\r\nAppKey=" + secrets.at(1).toLatin1() +
+                          "\r\nDevAdd=FC00AC01\r\nAppSKey=" + secrets.at(2).toLatin1() +
+                          "\r\nNwkSKey=" + secrets.at(3).toLower().toLatin1() + "\r\n"));
+    QTRY_COMPARE(find<QLineEdit>(window, "devEuiEdit")->text(), devEui);
+    QTRY_COMPARE(find<QLabel>(window, "serverDevEui")->text(),
+                 QStringLiteral("Данное устройство, еще не зарегистрировано на сервере"));
+    QTest::mouseClick(find<QPushButton>(window, "addButton"), Qt::LeftButton);
+    QTRY_COMPARE(find<QLabel>(window, "deviceStatusLabel")->text(), QStringLiteral("Зарегистрировано"));
+    CServerClient::instance()->close();
+    QTRY_COMPARE(CServerClient::instance()->state(), QAbstractSocket::UnconnectedState);
+
+    const QStringList lines = DebugOutput::lines();
+    // What was sent is still there, named by command and size.
+    QVERIFY(!lines.filter(QRegularExpression("Message sended: auth_req, \\d+ bytes$")).isEmpty());
+    QVERIFY(!lines.filter(QRegularExpression("Message sended: manage_devices_req, 1 entries, \\d+ bytes$"))
+                 .isEmpty());
+    for (const QString& secret : secrets) {
+        const QStringList leaks = lines.filter(secret, Qt::CaseInsensitive);
+        QVERIFY2(leaks.isEmpty(), qPrintable(secret + " logged in: " + leaks.join('\n')));
+    }
 }
 
 RAVLO_REGISTER_TEST(TestWholeProgram)

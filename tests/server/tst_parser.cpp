@@ -106,6 +106,8 @@ struct ParserLog : QObject
         connect(p, &P::devicesList, this, [log](QJsonDocument list) {
             log("list", {QString::number(list.object().value("devices_list").toArray().size())});
         });
+        connect(p, &P::deviceRowsList, this,
+                [log](ServerDeviceRows rows) { log("list", {QString::number(rows.size())}); });
         connect(p, &P::infoDevicesResp, this, [log](LoRaDevice d) { log("device", {describe(d)}); });
         connect(p, &P::mngDevRespSignal, this, [log](QString s) { log("status", {s}); });
         connect(p, &P::deviceMbRemoved, this, [log](QString s) { log("removed", {s}); });
@@ -140,9 +142,30 @@ QString devices(const QString& list)
     return R"({"cmd":"get_devices_resp","devices_list":)" + list + '}';
 }
 
+// Each case twice: frames read on the GUI thread, and every frame taken for a large one read
+// off it; the answers must be the same.
 void row(const char* name, const QStringList& frames, const QStringList& signalLines = {})
 {
-    QTest::newRow(name) << frames << signalLines;
+    QTest::newRow(name) << frames << signalLines << false;
+    QTest::addRow("%s, read off the GUI thread", name) << frames << signalLines << true;
+}
+
+// Frames of at least this size are read off the GUI thread.
+void readOffTheGuiThread(bool allFrames)
+{
+    CMessageParser::instance()->setLargeFrameSize(allFrames ? 0 : CMessageParser::defaultLargeFrameSize);
+}
+
+// Waits until every frame sent before has been handled: the answers come in arrival order,
+// so a marker's answer comes last. The marker's lines are taken off the log.
+bool allHandled(const std::function<void(const QString&)>& send, QStringList& lines)
+{
+    send(R"({"cmd":"delete_devices_resp","device_delete_status":[{"devEui":"marker","status":"end"}]})");
+    if (!QTest::qWaitFor([&lines] { return lines.contains("removed(end)"); }))
+        return false;
+    lines.removeAll("deleted(marker=end)");
+    lines.removeAll("removed(end)");
+    return true;
 }
 } // namespace
 
@@ -158,7 +181,10 @@ private slots:
         QTEST(built, "expected");
     }
     void requestsReachServer();
+    void cleanup() { readOffTheGuiThread(false); }
+    void answersFollowTheirRequests_data();
     void answersFollowTheirRequests();
+    void smallAnswersWaitForALargeOne();
     void loginEndForgetsWaitingRequests();
     void frames_data();
     void frames();
@@ -257,8 +283,17 @@ void TestParser::requestsReachServer()
 // Answers carry no request id: each "get_devices_resp" belongs to the oldest query still
 // waiting, a one-device answer to the server view alone, a whole-list answer to the table
 // (and to the server view for the device last asked about).
+void TestParser::answersFollowTheirRequests_data()
+{
+    QTest::addColumn<bool>("large");
+    QTest::newRow("frames read on the GUI thread") << false;
+    QTest::newRow("frames read off the GUI thread") << true;
+}
+
 void TestParser::answersFollowTheirRequests()
 {
+    QFETCH(bool, large);
+    readOffTheGuiThread(large);
     LoopbackServer server;
     QVERIFY(loginToLoopbackServer(server));
     server.clearReceived();
@@ -288,6 +323,38 @@ void TestParser::answersFollowTheirRequests()
     QVERIFY(endLoopbackSession(server));
 }
 
+// A large list is read off the GUI thread; the small answers that arrive meanwhile wait for it,
+// so that every answer still meets the request it belongs to.
+void TestParser::smallAnswersWaitForALargeOne()
+{
+    LoopbackServer server;
+    QVERIFY(loginToLoopbackServer(server));
+    CMessageParser* p = CMessageParser::instance();
+    ParserLog log;
+    LoRaDevice viewed;
+    viewed.devEui = "70B3D5E75E00000A";
+    p->getDevicesListReq();
+    p->getDevReq(viewed);
+    QTRY_COMPARE(server.receivedCommands().count("get_devices_req"), 2);
+    QStringList elements;
+    for (int i = 0; i < 20000; ++i)
+        elements << QString(R"({"devEui":"%1","devName":"n%2"})").arg(i, 16, 16, QChar('0')).arg(i);
+    // The device on view, whose record comes from its own element of the large list.
+    elements.insert(15000, R"({"devEui":"70b3d5e75e00000a","devName":"big","rxWindow":2})");
+    const QString large = devices('[' + elements.join(',') + ']');
+    QVERIFY(large.size() > CMessageParser::defaultLargeFrameSize);
+    server.sendToClient(large);
+    server.sendToClient(devices(R"([{"devEui":"70b3d5e75e00000a","devName":"a"}])"));
+    server.sendToClient(
+        R"({"cmd":"delete_devices_resp","device_delete_status":[{"devEui":"01","status":"deleted"}]})");
+    QTRY_COMPARE(log.lines.size(), 5);
+    QCOMPARE(log.lines, QStringList({"list(20001)",
+                                     "device(devEui=70B3D5E75E00000A devName=big rxWindow=2 classCGate=1)",
+                                     "device(devEui=70B3D5E75E00000A devName=a classCGate=1)",
+                                     "deleted(01=deleted)", "removed(deleted)"}));
+    QVERIFY(endLoopbackSession(server));
+}
+
 void TestParser::loginEndForgetsWaitingRequests()
 {
     LoopbackServer server;
@@ -313,6 +380,7 @@ void TestParser::frames_data()
 {
     QTest::addColumn<QStringList>("frames");
     QTest::addColumn<QStringList>("signalLines");
+    QTest::addColumn<bool>("large");
     // Not JSON, not an object, no usable "cmd", answers without content: nothing is emitted.
     row("no usable answer",
         {"hello", R"({"cmd":"auth_resp","status":tr)", R"([{"cmd":"auth_resp","status":true}])", "42",
@@ -378,9 +446,13 @@ void TestParser::frames_data()
 void TestParser::frames()
 {
     QFETCH(QStringList, frames);
+    QFETCH(bool, large);
+    readOffTheGuiThread(large);
     ParserLog log;
+    const auto send = [](const QString& frame) { CMessageParser::instance()->processReceivedMessage(frame); };
     for (const QString& frame : frames)
-        CMessageParser::instance()->processReceivedMessage(frame);
+        send(frame);
+    QVERIFY(allHandled(send, log.lines));
     QTEST(log.lines, "signalLines");
 }
 
