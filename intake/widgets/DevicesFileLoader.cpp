@@ -145,12 +145,10 @@ bool DevicesFileLoader::loadDevicesFile(const QString& path)
     DEBUG_LOG << "device file" << QFileInfo(path).fileName() << ":" << devices << "devices,"
               << m_droppedLines.size() << "lines dropped; ms: settings" << remembered << "parse"
               << parsed - remembered << "model" << modelled - parsed << "table" << timer.elapsed() - modelled;
-    if (!m_droppedLines.isEmpty()) {
-        m_droppedLabel->setText(tr("Строки файла без устройства (пропущено: %1): %2")
-                                    .arg(m_droppedLines.size())
-                                    .arg(DevicesFile::lineList(m_droppedLines)));
-        m_droppedLabel->show();
-    }
+    m_droppedLabel->setText(tr("Строки файла без устройства (пропущено: %1): %2")
+                                .arg(m_droppedLines.size())
+                                .arg(DevicesFile::lineList(m_droppedLines)));
+    m_droppedLabel->setVisible(!m_droppedLines.isEmpty());
     return true;
 }
 
