@@ -58,11 +58,13 @@ void CLeftPanel::connectDevicesFileLoader(DevicesFileLoader* loader)
 
 void CLeftPanel::readDevicesFromFile()
 {
-    // One dialog per click: it lives while it is shown and goes with everything it read.
-    DevicesFileLoader loader(this);
-    connectDevicesFileLoader(&loader);
-    if (loader.readDevicesFile())
-        loader.exec();
+    // One dialog per click: it lives while it is shown and goes with everything it read. It is
+    // the panel's child, so the guard tells whether the panel has already taken it along.
+    QPointer<DevicesFileLoader> loader = new DevicesFileLoader(this);
+    connectDevicesFileLoader(loader);
+    if (loader->readDevicesFile() && loader)
+        loader->exec();
+    delete loader.data();
 }
 
 void CLeftPanel::showSendDataDialog()

@@ -36,6 +36,7 @@ void ReadDevicesListModel::rebuildIndex()
     m_slots.assign(capacity, 0);
     m_groups.clear();
     m_nextWaiting.assign(size_t(m_devices.size()), -1);
+    m_groupOf.assign(size_t(m_devices.size()), -1);
     m_withoutStatus = 0;
     const size_t mask = capacity - 1;
     // From the last row up, so that each DevEUI ends with its first waiting row at the head.
@@ -45,13 +46,13 @@ void ReadDevicesListModel::rebuildIndex()
         ++m_withoutStatus;
         const QString& devEui = m_devices.at(row).devEui;
         size_t slot = slotOf(devEui);
-        while (m_slots[slot] != 0 &&
-               m_devices.at(m_groups[size_t(m_slots[slot] - 1)].keyRow).devEui != devEui)
+        while (m_slots[slot] != 0 && m_groups[size_t(m_slots[slot] - 1)].devEui != devEui)
             slot = (slot + 1) & mask;
         if (m_slots[slot] == 0) {
-            m_groups.push_back({row, -1});
+            m_groups.push_back({devEui, -1});
             m_slots[slot] = int(m_groups.size());
         }
+        m_groupOf[size_t(row)] = m_slots[slot] - 1;
         Group& group = m_groups[size_t(m_slots[slot] - 1)];
         m_nextWaiting[size_t(row)] = group.firstWaiting;
         group.firstWaiting = row;
@@ -65,7 +66,7 @@ int ReadDevicesListModel::findGroup(const QString& devEui) const
     const size_t mask = m_slots.size() - 1;
     for (size_t slot = slotOf(devEui); m_slots[slot] != 0; slot = (slot + 1) & mask) {
         const int group = m_slots[slot] - 1;
-        if (m_devices.at(m_groups[size_t(group)].keyRow).devEui == devEui)
+        if (m_groups[size_t(group)].devEui == devEui)
             return group;
     }
     return -1;
@@ -76,10 +77,18 @@ int ReadDevicesListModel::setStatuses(const QVector<QPair<QString, QString>>& st
     int matched = 0;
     int firstRow = m_devices.size();
     int lastRow = -1;
+    // The server answers in the order of the request, which is the order of the rows: the row
+    // after the last one filled is tried before the table.
+    int expected = 0;
     for (const auto& pair : statuses) {
         if (pair.second.isEmpty())
             continue; // no word: the row waits on
-        const int group = findGroup(pair.first);
+        int group = -1;
+        if (expected < m_devices.size() && m_groupOf[size_t(expected)] >= 0 &&
+            m_devices.at(expected).devEui == pair.first)
+            group = m_groupOf[size_t(expected)];
+        else
+            group = findGroup(pair.first);
         if (group < 0)
             continue;
         int& firstWaiting = m_groups[size_t(group)].firstWaiting;
@@ -87,6 +96,7 @@ int ReadDevicesListModel::setStatuses(const QVector<QPair<QString, QString>>& st
         if (row < 0)
             continue;
         firstWaiting = m_nextWaiting[size_t(row)];
+        expected = row + 1;
         m_statuses[row] = pair.second;
         --m_withoutStatus;
         ++matched;

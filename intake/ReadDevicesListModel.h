@@ -56,7 +56,7 @@ private:
     // allocation per entry, so it is built for a hundred thousand rows in a few milliseconds).
     struct Group
     {
-        int keyRow;       // a row holding the group's DevEUI
+        QString devEui;
         int firstWaiting; // the group's first row without a status, -1 when none is left
     };
     void rebuildIndex();
@@ -71,5 +71,6 @@ private:
     std::vector<Group> m_groups;
     // From a row without a status to the next row of its DevEUI without one (-1 at the end).
     std::vector<int> m_nextWaiting;
+    std::vector<int> m_groupOf; // the group of each row that was waiting when the index was made
     int m_withoutStatus = 0;
 };

@@ -15,12 +15,17 @@ BulkRegistration::BulkRegistration(QObject* parent) : QObject(parent)
 bool BulkRegistration::start(const QVector<LoRaDevice>& devices, const ChosenSettings& settings,
                              const std::optional<PulseSettings>& pulse, const QDate& date, int chunkSize)
 {
+    // A list that is not taken is reported back at once, so that its sender does not wait.
     if (m_running) {
+        // The answer to a stopped list's last request is still awaited.
         DEBUG_LOG << "a list is being registered already;" << devices.size() << "devices not sent";
+        emit finished(devices.size(), 0);
         return false;
     }
-    if (devices.isEmpty())
+    if (devices.isEmpty()) {
+        emit finished(0, 0);
         return false;
+    }
     m_devices = devices;
     m_settings = settings;
     m_pulse = pulse;

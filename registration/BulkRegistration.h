@@ -26,7 +26,7 @@ public:
 
     // The devices as read, completed with the settings and named for the date ("%n" counting
     // over the whole list); with pulse settings each device's application data goes too.
-    // False (and nothing sent) while another run is under way or for an empty list.
+    // False (nothing sent, finished() at once) while another run is under way or for an empty list.
     bool start(const QVector<LoRaDevice>& devices, const ChosenSettings& settings,
                const std::optional<PulseSettings>& pulse, const QDate& date, int chunkSize);
     // Sends no further request; the one under way is still answered.

@@ -608,6 +608,9 @@ void CMessageParser::handleManageDevicesResp(const QJsonObject& object)
         sent = m_pendingManages.dequeue();
     if (statuses.isEmpty()) {
         DEBUG_LOG << "deviceStatus is empty";
+        // A list's sender still learns that its request was answered.
+        if (known && sent.list)
+            emit mngDevsRespSignal({});
         return;
     }
     QVector<QPair<QString, QString>> pairs;

@@ -145,12 +145,10 @@ bool DevicesFileLoader::loadDevicesFile(const QString& path)
     DEBUG_LOG << "device file" << QFileInfo(path).fileName() << ":" << devices << "devices,"
               << m_droppedLines.size() << "lines dropped; ms: settings" << remembered << "parse"
               << parsed - remembered << "model" << modelled - parsed << "table" << timer.elapsed() - modelled;
-    if (!m_droppedLines.isEmpty()) {
-        m_droppedLabel->setText(tr("Строки файла без устройства (пропущено: %1): %2")
-                                    .arg(m_droppedLines.size())
-                                    .arg(DevicesFile::lineList(m_droppedLines)));
-        m_droppedLabel->show();
-    }
+    m_droppedLabel->setText(tr("Строки файла без устройства (пропущено: %1): %2")
+                                .arg(m_droppedLines.size())
+                                .arg(DevicesFile::lineList(m_droppedLines)));
+    m_droppedLabel->setVisible(!m_droppedLines.isEmpty());
     return true;
 }
 
@@ -235,12 +233,19 @@ void DevicesFileLoader::showRunEnd(int notSent, int unanswered)
     const bool stopped = m_state == State::stopping;
     m_state = State::ended;
     int added = 0;
+    int withoutStatus = 0;
     for (int row : qAsConst(m_runRows)) {
         if (m_model->status(row) == Protocol::Status::added)
             ++added;
+        else if (m_model->status(row).isEmpty())
+            ++withoutStatus;
     }
+    // Rows sent without a result: their request went unanswered, or its answer left them out.
+    unanswered = qMax(unanswered, withoutStatus - notSent);
     QString text = tr("Устройства отправлены на сервер! Результат можно увидеть в таблице");
-    if (notSent > 0 || unanswered > 0) {
+    if (notSent == 0 && unanswered > 0) {
+        text += QLatin1Char(' ') + tr("Без ответа сервера осталось строк: %1.").arg(unanswered);
+    } else if (notSent > 0 || unanswered > 0) {
         if (stopped)
             text = tr("Отправка остановлена. Не отправлено строк: %1.").arg(notSent);
         else if (!loggedIn())

@@ -91,7 +91,6 @@ CIAboutDevice::CIAboutDevice(QWidget* parent) : QWidget(parent)
             });
 
     m_bulk = new BulkRegistration(this);
-    connect(m_bulk, &BulkRegistration::finished, this, &CIAboutDevice::onDevicesListFinished);
 
     CMessageParser* parser = CMessageParser::instance();
     CServerClient* client = CServerClient::instance();
@@ -426,36 +425,20 @@ void CIAboutDevice::sendInfoToTheNextStage()
 
 void CIAboutDevice::regDevicesList(QVector<LoRaDevice> devices)
 {
-    if (m_bulk->isRunning()) {
-        // The answer to a stopped list's last request is still awaited: this list is not sent,
-        // and its sender is told so rather than left waiting.
-        DEBUG_LOG << "a list is being registered already;" << devices.size() << "devices not sent";
-        emit devicesListEnded(devices.size(), 0);
-        return;
-    }
-    if (!loggedIn()) {
+    // Without a login the run ends at once and reports every device as not sent.
+    if (!loggedIn())
         showNoConnection();
-        emit devicesListEnded(devices.size(), 0);
-        return;
-    }
     // The settings are read once for the whole list; each request's devices are completed
     // with them as it goes out.
     const ChosenSettings settings{m_expert->getSettings(), m_optional->getSettings()};
     const CPulseSettingsField::SettStruct pulse = m_pulse->getSettings();
-    if (!m_bulk->start(devices, settings, pulse.enabled ? std::optional<PulseSettings>(pulse) : std::nullopt,
-                       QDate::currentDate(), CSettings::bulkChunkSizeValue()))
-        emit devicesListEnded(devices.size(), 0);
+    m_bulk->start(devices, settings, pulse.enabled ? std::optional<PulseSettings>(pulse) : std::nullopt,
+                  QDate::currentDate(), CSettings::bulkChunkSizeValue());
 }
 
 void CIAboutDevice::stopDevicesList()
 {
     m_bulk->stop();
-}
-
-void CIAboutDevice::onDevicesListFinished(int notSent, int unanswered)
-{
-    // The counters asked for at the run's end bring the device table up to date as well.
-    emit devicesListEnded(notSent, unanswered);
 }
 
 void CIAboutDevice::recordAdded(const QString& devEui, const QString& status)

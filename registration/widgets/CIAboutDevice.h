@@ -39,6 +39,9 @@ public:
     // The record the page would register now.
     LoRaDevice currentDevice() const { return m_currentDevice; }
 
+    // Registers the lists given to regDevicesList; its finished() tells how far a list went.
+    BulkRegistration* listRegistration() const { return m_bulk; }
+
     // A further tab after the device table (the journal).
     void addPageTab(QWidget* tab, const QString& title);
 
@@ -46,9 +49,6 @@ signals:
     void resizeWindow();
     void expand();
     void devicesChanged(int count);
-    // A list given to regDevicesList has been registered as far as it went: notSent devices
-    // never went out, unanswered ones went out without an answer.
-    void devicesListEnded(int notSent, int unanswered);
 
 public slots:
     void scanDeviceInfo(LoRaDevice info);
@@ -96,7 +96,6 @@ private:
     void refreshDeviceTable();
     void onRequestsProgress(int sent, int skipped);
     void onRequestsFinished(int end, int sent, int skipped);
-    void onDevicesListFinished(int notSent, int unanswered);
 
     LoRaDevice m_currentDevice;
     QString m_serialNumber;

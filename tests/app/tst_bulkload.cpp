@@ -1,5 +1,6 @@
 #include "app/CLeftPanel.h"
 #include "app/CMainWindow.h"
+#include "common/LoopbackServer.h"
 #include "common/TestRegistry.h"
 #include "foundation/CSettings.h"
 #include "intake/ReadDevicesListModel.h"
@@ -190,6 +191,7 @@ private slots:
     void lostConnectionStopsTheRun();
     void offlineDialogSaysSo();
     void retrySendsOnlyTheFailedRows();
+    void answersLeavingRowsOutAreTold();
 };
 
 void TestBulkLoad::buttonRemembersTheFile()
@@ -434,6 +436,53 @@ void TestBulkLoad::retrySendsOnlyTheFailedRows()
     QTRY_COMPARE(t.boxes.texts,
                  QStringList({"Добавлено устройств на сервер: 3", "Добавлено устройств на сервер: 2"}));
     QVERIFY(!retry->isEnabled());
+}
+
+// A server that answers one request with an empty list and leaves a device out of another:
+// the run goes on after the empty answer and ends saying how many rows got no result.
+void TestBulkLoad::answersLeavingRowsOutAreTold()
+{
+    setChunkSize(2);
+    const auto restore = qScopeGuard([] { setChunkSize(CSettings::defaultBulkChunkSize); });
+    ScannedDevices::instance()->clear();
+    LoopbackServer server;
+    int answered = 0;
+    QObject::connect(&server, &LoopbackServer::frameReceived, &server, [&](const QString& frame) {
+        const QJsonObject request = QJsonDocument::fromJson(frame.toUtf8()).object();
+        if (request.value(Protocol::Key::cmd).toString() != Protocol::Cmd::manageDevicesReq)
+            return;
+        QJsonArray statuses;
+        if (answered++ == 1) {
+            const QJsonArray devices = request.value(Protocol::Key::devicesList).toArray();
+            statuses.append(QJsonObject{{Protocol::Key::devEui, devices.first()[Protocol::Key::devEui]},
+                                        {Protocol::Key::status, Protocol::Status::added}});
+        }
+        server.sendToClient(QString::fromUtf8(
+            QJsonDocument(QJsonObject{{Protocol::Key::cmd, Protocol::Cmd::manageDevicesResp},
+                                      {Protocol::Key::deviceAddStatus, statuses}})
+                .toJson(QJsonDocument::Compact)));
+    });
+    QTemporaryDir dir;
+    MessageBoxAnswerer boxes;
+    CMainWindow window;
+    window.show();
+    QVERIFY(loginToLoopbackServer(server));
+    auto* leftPanel = window.findChild<CLeftPanel*>();
+    DevicesFileLoader loader(leftPanel);
+    leftPanel->connectDevicesFileLoader(&loader);
+    QVERIFY(loader.loadDevicesFile(writeFile(dir, QStringLiteral("devices.csv"), numberedDevices(4))));
+    loader.show();
+    QTest::mouseClick(find<QDialogButtonBox>(loader, "devicesFileButtons")->button(QDialogButtonBox::Ok),
+                      Qt::LeftButton);
+    QTRY_COMPARE(loader.state(), DevicesFileLoader::State::ended);
+    QCOMPARE(answered, 2);
+    QCOMPARE(statusColumn(*loader.model()), QStringList({"", "", "added", ""}));
+    QCOMPARE(find<QLabel>(loader, "devicesFileQuestion")->text(),
+             QStringLiteral("Устройства отправлены на сервер! Результат можно увидеть в таблице Без ответа "
+                            "сервера осталось строк: 3."));
+    QVERIFY(find<QPushButton>(loader, "retryFailedButton")->isEnabled());
+    QTRY_COMPARE(boxes.texts, QStringList{"Добавлено устройств на сервер: 1"});
+    QVERIFY(endLoopbackSession(server));
 }
 
 RAVLO_REGISTER_TEST(TestBulkLoad)

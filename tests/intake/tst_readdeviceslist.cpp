@@ -90,6 +90,10 @@ void TestReadDevicesList::resultsFillTheFirstRowWithoutStatus_data()
     QTest::newRow("a DevEUI twice: the first result to the first row")
         << QStringList{"0A", "0B", "0A"} << Results{{"0A", "added"}, {"0A", "reginfoAlreadyExist"}}
         << QStringList{"0A=added", "0B=", "0A=reginfoAlreadyExist"} << 2;
+    // The row after the one just filled holds the DevEUI, but an earlier row of it still waits.
+    QTest::newRow("a DevEUI twice, the earlier row still waiting")
+        << QStringList{"0A", "0B", "0A"} << Results{{"0B", "added"}, {"0A", "invalidDevEui"}}
+        << QStringList{"0A=invalidDevEui", "0B=added", "0A="} << 2;
     QTest::newRow("results for DevEUIs not in the table are ignored")
         << QStringList{"0A"} << Results{{"0C", "added"}, {"0a", "added"}, {"0A", "added"}, {"0A", "updated"}}
         << QStringList{"0A=added"} << 1;

@@ -4,6 +4,7 @@
 #include "intake/DeviceListModel.h"
 #include "intake/ScannedDevices.h"
 #include "meters/widgets/CPulseSettingsField.h"
+#include "registration/BulkRegistration.h"
 #include "registration/PageTestSupport.h"
 #include "registration/SettingsFieldTestHelpers.h"
 
@@ -292,7 +293,7 @@ void TestPage::listGoesOutInBoundedRequests()
 
     LoRaDevice withoutKey = scannedDevice("70B3D5E75E000003");
     withoutKey.appKey.clear();
-    QSignalSpy ended(&t.page, &CIAboutDevice::devicesListEnded);
+    QSignalSpy ended(t.page.listRegistration(), &BulkRegistration::finished);
     t.page.regDevicesList({scannedDevice("70B3D5E75E000001"), scannedDevice("70B3D5E75E000002"), withoutKey,
                            scannedDevice("70B3D5E75E000004"), scannedDevice("70B3D5E75E000005")});
     QVERIFY(ended.wait());
