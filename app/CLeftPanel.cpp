@@ -2,6 +2,8 @@
 
 #include "downlink/widgets/SendDataDialog.h"
 #include "intake/widgets/CScanerSettings.h"
+#include "intake/widgets/DevicesFileLoader.h"
+#include "server/CMessageParser.h"
 #include "server/widgets/CServerSettingsWidget.h"
 
 #include <QLabel>
@@ -30,6 +32,9 @@ CLeftPanel::CLeftPanel(QWidget* parent, CScanerSettings* scanner) : QWidget(pare
     m_scanner->setParent(this);
     layout->addWidget(m_scanner);
 
+    auto* readFileButton = new QPushButton(tr("Считать устройства из файла"), this);
+    readFileButton->setObjectName(QStringLiteral("readDevicesFileButton"));
+    layout->addWidget(readFileButton);
     auto* sendDataButton = new QPushButton(tr("Отправить данные"), this);
     sendDataButton->setObjectName(QStringLiteral("sendDataButton"));
     layout->addWidget(sendDataButton);
@@ -38,7 +43,26 @@ CLeftPanel::CLeftPanel(QWidget* parent, CScanerSettings* scanner) : QWidget(pare
     connect(m_scanner, &CScanerSettings::newSN, this, &CLeftPanel::newSN);
     connect(m_scanner, &CScanerSettings::scanUnreadable, this, &CLeftPanel::scanUnreadable);
     connect(m_scanner, &CScanerSettings::keySourceNote, this, &CLeftPanel::keySourceNote);
+    connect(readFileButton, &QPushButton::clicked, this, &CLeftPanel::readDevicesFromFile);
     connect(sendDataButton, &QPushButton::clicked, this, &CLeftPanel::showSendDataDialog);
+}
+
+void CLeftPanel::connectDevicesFileLoader(DevicesFileLoader* loader)
+{
+    connect(CMessageParser::instance(), &CMessageParser::mngDevsRespSignal, loader,
+            &DevicesFileLoader::showAddResults);
+    connect(loader, &DevicesFileLoader::sendDevices, this, &CLeftPanel::newDevicesList);
+    connect(loader, &DevicesFileLoader::stopSending, this, &CLeftPanel::stopDevicesList);
+    connect(this, &CLeftPanel::devicesListEnded, loader, &DevicesFileLoader::showRunEnd);
+}
+
+void CLeftPanel::readDevicesFromFile()
+{
+    // One dialog per click: it lives while it is shown and goes with everything it read.
+    DevicesFileLoader loader(this);
+    connectDevicesFileLoader(&loader);
+    if (loader.readDevicesFile())
+        loader.exec();
 }
 
 void CLeftPanel::showSendDataDialog()

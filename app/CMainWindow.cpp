@@ -39,6 +39,8 @@ CMainWindow::CMainWindow(CScanerSettings* scanner, QWidget* parent) : QMainWindo
 
     connect(m_leftPanel, &CLeftPanel::newDeviceInfo, m_page, &CIAboutDevice::scanDeviceInfo);
     connect(m_leftPanel, &CLeftPanel::newDevicesList, m_page, &CIAboutDevice::regDevicesList);
+    connect(m_leftPanel, &CLeftPanel::stopDevicesList, m_page, &CIAboutDevice::stopDevicesList);
+    connect(m_page, &CIAboutDevice::devicesListEnded, m_leftPanel, &CLeftPanel::devicesListEnded);
     connect(m_leftPanel, &CLeftPanel::newSN, m_page, &CIAboutDevice::snReceived);
     connect(m_leftPanel, &CLeftPanel::scanUnreadable, m_page, &CIAboutDevice::scanUnreadable);
     connect(m_leftPanel, &CLeftPanel::keySourceNote, m_page, &CIAboutDevice::showKeySource);

@@ -29,7 +29,8 @@ const QStringList& keyNames()
                                       QStringLiteral("responsesFileName"),
                                       QStringLiteral("lastSendEui"),
                                       QStringLiteral("wsProtocol"),
-                                      QStringLiteral("keyFileName")};
+                                      QStringLiteral("keyFileName"),
+                                      QStringLiteral("bulkChunkSize")};
     return names;
 }
 
@@ -148,6 +149,17 @@ void CSettings::seedFileNameKeys()
 void CSettings::loadLastSendEui()
 {
     currentLastSendEui = readValue(lastSendEui, currentLastSendEui).toString();
+}
+
+int CSettings::bulkChunkSizeValue()
+{
+    bool ok = false;
+    const int size = readValue(bulkChunkSize, defaultBulkChunkSize).toInt(&ok);
+    if (!ok || size <= 0) {
+        DEBUG_LOG << "bulkChunkSize is not a positive number, using" << defaultBulkChunkSize;
+        return defaultBulkChunkSize;
+    }
+    return size;
 }
 
 void CSettings::backUpUnreadableFile()

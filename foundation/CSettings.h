@@ -24,7 +24,8 @@ public:
         responsesFileName,
         lastSendEui,
         wsProtocol,
-        keyFileName // the device maker's key file, loaded again at start-up
+        keyFileName,  // the device maker's key file, loaded again at start-up
+        bulkChunkSize // most devices in one registration request of a device file
     };
     Q_ENUM(ESettings)
 
@@ -33,6 +34,9 @@ public:
     static QString currentRequestsFileName;
     static QString currentResponsesFileName;
     static QString currentLastSendEui;
+    // Devices per request of a bulk registration when bulkChunkSize holds no positive number.
+    static constexpr int defaultBulkChunkSize = 1000;
+    static int bulkChunkSizeValue();
 
     static CSettings* instance(QObject* parent = nullptr);
 

@@ -2,7 +2,8 @@
 
 #include <QRegularExpression>
 
-DebugLogLine::DebugLogLine(const char* function, int line) : m_stream(new QDebug(&m_text))
+DebugLogLine::DebugLogLine(const char* function, int line, QtMsgType type)
+    : m_type(type), m_stream(new QDebug(&m_text))
 {
     m_stream->noquote();
     *m_stream << QStringLiteral("{%1}[%2] -").arg(QString::fromLatin1(function)).arg(line);
@@ -13,7 +14,11 @@ DebugLogLine::~DebugLogLine()
     delete m_stream; // writes what it holds into m_text
     if (m_text.endsWith(QLatin1Char(' ')))
         m_text.chop(1);
-    qDebug().noquote() << DebugLog::masked(m_text);
+    const QString line = DebugLog::masked(m_text);
+    if (m_type == QtCriticalMsg)
+        qCritical().noquote() << line;
+    else
+        qDebug().noquote() << line;
 }
 
 namespace {

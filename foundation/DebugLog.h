@@ -12,7 +12,7 @@
 class DebugLogLine
 {
 public:
-    DebugLogLine(const char* function, int line);
+    DebugLogLine(const char* function, int line, QtMsgType type = QtDebugMsg);
     ~DebugLogLine();
     DebugLogLine(const DebugLogLine&) = delete;
     DebugLogLine& operator=(const DebugLogLine&) = delete;
@@ -24,11 +24,15 @@ public:
     }
 
 private:
+    QtMsgType m_type;
     QString m_text;
     QDebug* m_stream;
 };
 
 #define DEBUG_LOG DebugLogLine(Q_FUNC_INFO, __LINE__)
+
+// The same form at critical level, for failures the operator is told about as well.
+#define CRITICAL_LOG DebugLogLine(Q_FUNC_INFO, __LINE__, QtCriticalMsg)
 
 namespace DebugLog {
 // The line with every secret value replaced by "***".

@@ -101,8 +101,12 @@ void CommissioningJournal::recordDeletions(const QVector<QPair<QString, QString>
 void CommissioningJournal::recordAll(const QString& action, const QVector<QPair<QString, QString>>& statuses)
 {
     const Session session = currentSession(); // once for the whole answer
+    const QDateTime now = localNow();
+    QVector<JournalEntry> entries;
+    entries.reserve(statuses.size());
     for (const auto& [devEui, status] : statuses)
-        record(session, action, devEui, QString(), status);
+        entries.append(JournalEntry{now, session.server, session.login, action, devEui, QString(), status});
+    appendAll(entries);
 }
 
 void CommissioningJournal::record(const Session& session, const QString& action, const QString& devEui,
@@ -113,16 +117,27 @@ void CommissioningJournal::record(const Session& session, const QString& action,
 
 bool CommissioningJournal::append(const JournalEntry& entry)
 {
+    return appendAll({entry});
+}
+
+bool CommissioningJournal::appendAll(const QVector<JournalEntry>& entries)
+{
+    if (entries.isEmpty())
+        return true;
     if (!open())
         return false;
-    const QByteArray line = JournalCsv::encodeRecord(entry.toFields());
-    if (m_file.write(line) != line.size() || !m_file.flush()) {
+    QByteArray lines;
+    for (const JournalEntry& entry : entries)
+        lines += JournalCsv::encodeRecord(entry.toFields());
+    if (m_file.write(lines) != lines.size() || !m_file.flush()) {
         // Closed, so that the next line first removes what this one may have left half-written.
         fail(m_file.errorString());
         m_file.close();
         return false;
     }
-    emit recorded(entry);
+    for (const JournalEntry& entry : entries)
+        emit recorded(entry);
+    emit recordedMany(entries);
     return true;
 }
 

@@ -55,6 +55,8 @@ public:
     // Appends one line, opening the file first if need be; false (and writeFailed) when it could
     // not be written.
     bool append(const JournalEntry& entry);
+    // Appends the lines of one server answer in one write.
+    bool appendAll(const QVector<JournalEntry>& entries);
 
     struct ReadResult
     {
@@ -81,6 +83,8 @@ public slots:
 
 signals:
     void recorded(JournalEntry entry);
+    // The lines of one write, after their recorded signals: a view takes them in at once.
+    void recordedMany(QVector<JournalEntry> entries);
     void writeFailed(QString reason);
 
 private:

@@ -42,11 +42,13 @@ LoRaDevice DeviceCompletion::completed(const LoRaDevice& device, const ChosenSet
 }
 
 QVector<LoRaDevice> DeviceCompletion::completedList(const QVector<LoRaDevice>& devices,
-                                                    const ChosenSettings& settings, const QDate& date)
+                                                    const ChosenSettings& settings, const QDate& date,
+                                                    int* listCounter)
 {
     QVector<LoRaDevice> result;
     result.reserve(devices.size());
-    int counter = 1;
+    int ownCounter = 1;
+    int& counter = listCounter ? *listCounter : ownCounter;
     for (const LoRaDevice& device : devices) {
         if (!device.hasOtaaCredentials()) {
             result.append(device);

@@ -46,8 +46,10 @@ public:
 
     // Every device of a file with DevEUI, AppEUI and AppKey completed and named, "%n"
     // counting from 1 over the completed ones; a device lacking one of the three stays as it came.
+    // With a counter, "%n" counts on from its value (a list completed in parts).
     static QVector<LoRaDevice> completedList(const QVector<LoRaDevice>& devices,
-                                             const ChosenSettings& settings, const QDate& date);
+                                             const ChosenSettings& settings, const QDate& date,
+                                             int* counter = nullptr);
 
 private:
     static void applyClass(LoRaDevice* device, const OptionalSettings& optional);

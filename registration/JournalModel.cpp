@@ -49,6 +49,25 @@ void JournalModel::appendEntry(const JournalEntry& entry)
         emit statusesChanged();
 }
 
+void JournalModel::appendEntries(const QVector<JournalEntry>& entries)
+{
+    QVector<int> shown;
+    bool newStatus = false;
+    for (const JournalEntry& entry : entries) {
+        m_entries.append(entry);
+        if (passes(entry))
+            shown.append(m_entries.size() - 1);
+        newStatus = noteStatus(entry.status) || newStatus;
+    }
+    if (!shown.isEmpty()) {
+        beginInsertRows(QModelIndex(), 0, shown.size() - 1);
+        m_shown += shown;
+        endInsertRows();
+    }
+    if (newStatus)
+        emit statusesChanged();
+}
+
 bool JournalModel::noteStatus(const QString& status)
 {
     const auto at = std::lower_bound(m_statuses.begin(), m_statuses.end(), status);

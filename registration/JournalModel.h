@@ -44,6 +44,8 @@ public:
 public slots:
     // A line just recorded: it becomes the first row when it passes the filters.
     void appendEntry(const JournalEntry& entry);
+    // Lines recorded together, oldest first: they become the first rows in one insertion.
+    void appendEntries(const QVector<JournalEntry>& entries);
 
 signals:
     void statusesChanged();

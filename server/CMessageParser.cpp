@@ -292,14 +292,23 @@ void CMessageParser::mngDevReq(LoRaDevice regDevInfo)
 
 void CMessageParser::mngDevsReq(QVector<LoRaDevice> devices)
 {
+    sendDevicesList(devices, true);
+}
+
+bool CMessageParser::sendDevicesList(const QVector<LoRaDevice>& devices, bool refreshCounters)
+{
     DEBUG_LOG << "Формирую запрос на регистрацию устройства / обновление данных";
     // Written straight from the records: the same text formDeviceJson and Qt would make.
     const QString text = ManageDevicesText::request(devices);
     DEBUG_LOG << "manage_devices_req:" << devices.size() << "devices," << text.size() << "characters";
     if (!sendWhenReady(text))
-        return;
-    m_pendingManages.enqueue({true, QString()});
+        return false;
+    PendingManage sent;
+    sent.list = true;
+    sent.refreshCounters = refreshCounters;
+    m_pendingManages.enqueue(sent);
     DEBUG_LOG << "Запрос отправлен";
+    return true;
 }
 
 void CMessageParser::manageAppdataReq(QVector<QJsonDocument> pulseData)
@@ -626,7 +635,8 @@ void CMessageParser::handleManageDevicesResp(const QJsonObject& object)
         // shows what the server has under that DevEUI.
         sendDeviceQuery(devEui);
     }
-    sendWhenReady(serverInfoRequest());
+    if (!known || sent.refreshCounters)
+        sendWhenReady(serverInfoRequest());
 }
 
 void CMessageParser::handleDeleteDevicesResp(const QJsonObject& object)

@@ -34,6 +34,10 @@ public:
     static QString serverInfoRequest();
     static QString closeAuthRequest(const QString& token);
     static QString getDevicesRequest(const QStringList& devEuis);
+    // Sends one "manage_devices_req" of a list (as mngDevsReq does); true when it went out.
+    // Without refreshCounters its answer asks for no counters: a run of many requests asks
+    // for them once, at its end.
+    bool sendDevicesList(const QVector<LoRaDevice>& devices, bool refreshCounters);
     // Appends one device object for a "manage_devices_req"; the device's credentials decide
     // which groups of keys it carries, unset values are left out.
     static bool formDeviceJson(const LoRaDevice& regDevInfo, QJsonArray& out);
@@ -109,7 +113,8 @@ private:
     struct PendingManage
     {
         bool list = false;
-        QString devEui; // the device sent, when a single one
+        QString devEui;              // the device sent, when a single one
+        bool refreshCounters = true; // ask for the counters once the answer is in
     };
 
     // Sends a text while the client is logged in; true when it went out whole.

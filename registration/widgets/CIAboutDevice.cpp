@@ -8,6 +8,7 @@
 #include "intake/ScannedDevices.h"
 #include "intake/widgets/DetailsButtonDelegate.h"
 #include "meters/PulseAppData.h"
+#include "registration/BulkRegistration.h"
 #include "registration/DeviceCompletion.h"
 #include "registration/widgets/CExpertSettingsField.h"
 #include "registration/widgets/CLoRaPresets.h"
@@ -89,6 +90,9 @@ CIAboutDevice::CIAboutDevice(QWidget* parent) : QWidget(parent)
                 onRequestsFinished(int(end), sent, skipped);
             });
 
+    m_bulk = new BulkRegistration(this);
+    connect(m_bulk, &BulkRegistration::finished, this, &CIAboutDevice::onDevicesListFinished);
+
     CMessageParser* parser = CMessageParser::instance();
     CServerClient* client = CServerClient::instance();
     connect(parser, &CMessageParser::devicesList, this, &CIAboutDevice::fillDeviceTable);
@@ -111,7 +115,8 @@ CIAboutDevice::CIAboutDevice(QWidget* parent) : QWidget(parent)
             refreshDeviceTable();
     });
     connect(parser, &CMessageParser::serverInfoResp, this, [this] {
-        if (m_tabs->currentIndex() == 1)
+        // During a list registration the table waits for the run's end.
+        if (m_tabs->currentIndex() == 1 && !m_bulk->isRunning())
             refreshDeviceTable();
     });
     connect(parser, &CMessageParser::deviceMbRemoved, this, [this](const QString& status) {
@@ -421,22 +426,36 @@ void CIAboutDevice::sendInfoToTheNextStage()
 
 void CIAboutDevice::regDevicesList(QVector<LoRaDevice> devices)
 {
-    if (!loggedIn()) {
-        showNoConnection();
+    if (m_bulk->isRunning()) {
+        // The answer to a stopped list's last request is still awaited: this list is not sent,
+        // and its sender is told so rather than left waiting.
+        DEBUG_LOG << "a list is being registered already;" << devices.size() << "devices not sent";
+        emit devicesListEnded(devices.size(), 0);
         return;
     }
+    if (!loggedIn()) {
+        showNoConnection();
+        emit devicesListEnded(devices.size(), 0);
+        return;
+    }
+    // The settings are read once for the whole list; each request's devices are completed
+    // with them as it goes out.
     const ChosenSettings settings{m_expert->getSettings(), m_optional->getSettings()};
     const CPulseSettingsField::SettStruct pulse = m_pulse->getSettings();
-    const QVector<LoRaDevice> completed =
-        DeviceCompletion::completedList(devices, settings, QDate::currentDate());
-    QVector<QJsonDocument> appData;
-    if (pulse.enabled) {
-        for (const LoRaDevice& device : completed)
-            appData.append(createPulseJson(pulse, device.devEui, device.sn));
-    }
-    CMessageParser::instance()->mngDevsReq(completed);
-    if (!appData.isEmpty())
-        CMessageParser::instance()->manageAppdataReq(appData);
+    if (!m_bulk->start(devices, settings, pulse.enabled ? std::optional<PulseSettings>(pulse) : std::nullopt,
+                       QDate::currentDate(), CSettings::bulkChunkSizeValue()))
+        emit devicesListEnded(devices.size(), 0);
+}
+
+void CIAboutDevice::stopDevicesList()
+{
+    m_bulk->stop();
+}
+
+void CIAboutDevice::onDevicesListFinished(int notSent, int unanswered)
+{
+    // The counters asked for at the run's end bring the device table up to date as well.
+    emit devicesListEnded(notSent, unanswered);
 }
 
 void CIAboutDevice::recordAdded(const QString& devEui, const QString& status)

@@ -22,6 +22,7 @@ class QLineEdit;
 class QPushButton;
 class QTabWidget;
 class QTableView;
+class BulkRegistration;
 class RequestsFileSender;
 
 // The registration page: shows the credentials of the device last scanned, completes it with
@@ -45,6 +46,9 @@ signals:
     void resizeWindow();
     void expand();
     void devicesChanged(int count);
+    // A list given to regDevicesList has been registered as far as it went: notSent devices
+    // never went out, unanswered ones went out without an answer.
+    void devicesListEnded(int notSent, int unanswered);
 
 public slots:
     void scanDeviceInfo(LoRaDevice info);
@@ -72,6 +76,8 @@ public slots:
     void scanUnreadable(QString reason);
     // Where the keys of the device just scanned came from: the maker's key file, or no entry there.
     void showKeySource(QString note, bool fromKeyFile);
+    // Sends no more requests of the list being registered.
+    void stopDevicesList();
 
 private:
     QWidget* buildSettingsColumn();
@@ -90,6 +96,7 @@ private:
     void refreshDeviceTable();
     void onRequestsProgress(int sent, int skipped);
     void onRequestsFinished(int end, int sent, int skipped);
+    void onDevicesListFinished(int notSent, int unanswered);
 
     LoRaDevice m_currentDevice;
     QString m_serialNumber;
@@ -118,6 +125,7 @@ private:
     QPushButton* m_stopButton = nullptr;
     QLabel* m_requestsStatus = nullptr;
     RequestsFileSender* m_requestsSender = nullptr;
+    BulkRegistration* m_bulk = nullptr;
 
     QTabWidget* m_tabs = nullptr;
     QTableView* m_deviceTable = nullptr;

@@ -88,7 +88,7 @@ JournalView::JournalView(CommissioningJournal* journal, QWidget* parent)
     connect(m_model, &JournalModel::statusesChanged, this, &JournalView::refreshStatusChoices);
     connect(m_exportButton, &QPushButton::clicked, this, &JournalView::exportDays);
     if (m_journal) {
-        connect(m_journal, &CommissioningJournal::recorded, m_model, &JournalModel::appendEntry);
+        connect(m_journal, &CommissioningJournal::recordedMany, m_model, &JournalModel::appendEntries);
         connect(m_journal, &CommissioningJournal::writeFailed, this,
                 [this](const QString& reason) { showMessage(reason, true); });
     }

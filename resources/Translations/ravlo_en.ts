@@ -337,6 +337,10 @@
         <source>Отправить данные</source>
         <translation>Send data</translation>
     </message>
+    <message>
+        <source>Считать устройства из файла</source>
+        <translation>Read devices from file</translation>
+    </message>
 </context>
 <context>
     <name>CLoRaPresets</name>
@@ -709,6 +713,89 @@
     </message>
 </context>
 <context>
+    <name>DevicesFileLoader</name>
+    <message>
+        <source>Добавление устройств из файла</source>
+        <translation>Adding devices from a file</translation>
+    </message>
+    <message>
+        <source>Список устройств, считанных из файла:</source>
+        <translation>List of devices read from the file:</translation>
+    </message>
+    <message>
+        <source>Вы уверены что хотите добавить этот список устройств на сервер?</source>
+        <translation>Are you sure you want to add this list of devices to the server?</translation>
+    </message>
+    <message>
+        <source>Сохранить результат…</source>
+        <translation>Save results…</translation>
+    </message>
+    <message>
+        <source>Повторить неудачные</source>
+        <translation>Retry failed</translation>
+    </message>
+    <message>
+        <source>Выберите файл для загрузки списка устройств</source>
+        <translation>Choose a file to load the list of devices</translation>
+    </message>
+    <message>
+        <source>Ошибка</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <source>Не удалось открыть файл!</source>
+        <translation>The file could not be opened!</translation>
+    </message>
+    <message>
+        <source>В выбранном файле не обнаружено корректно заданных устройств!</source>
+        <translation>No correctly specified devices were found in the selected file!</translation>
+    </message>
+    <message>
+        <source>Строки файла без устройства (пропущено: %1): %2</source>
+        <translation>Lines of the file without a device (skipped: %1): %2</translation>
+    </message>
+    <message>
+        <source>Нет подключения к серверу: войдите на сервер, чтобы отправить список.</source>
+        <translation>No connection to the server: log in to send the list.</translation>
+    </message>
+    <message>
+        <source>Устройства отправляются на сервер…</source>
+        <translation>Sending the devices to the server…</translation>
+    </message>
+    <message>
+        <source>Устройства отправлены на сервер! Результат можно увидеть в таблице</source>
+        <translation>Devices were sent to the server! The result can be seen in the table</translation>
+    </message>
+    <message>
+        <source>Отправка остановлена. Не отправлено строк: %1.</source>
+        <translation>Sending stopped. Rows not sent: %1.</translation>
+    </message>
+    <message>
+        <source>Связь с сервером прервана. Не отправлено строк: %1.</source>
+        <translation>The connection to the server was lost. Rows not sent: %1.</translation>
+    </message>
+    <message>
+        <source>Отправка прервана. Не отправлено строк: %1.</source>
+        <translation>Sending interrupted. Rows not sent: %1.</translation>
+    </message>
+    <message>
+        <source>Без ответа сервера осталось строк: %1.</source>
+        <translation>Rows left without an answer from the server: %1.</translation>
+    </message>
+    <message>
+        <source>Отправка останавливается: ожидается ответ на последний отправленный запрос…</source>
+        <translation>Stopping: waiting for the answer to the last request sent…</translation>
+    </message>
+    <message>
+        <source>Сохранить результат</source>
+        <translation>Save results</translation>
+    </message>
+    <message>
+        <source>Не удалось сохранить файл: %1</source>
+        <translation>The file could not be saved: %1</translation>
+    </message>
+</context>
+<context>
     <name>JournalModel</name>
     <message>
         <source>Время</source>
@@ -819,6 +906,25 @@
     <message>
         <source>В файле ключей нет ключей для этого DevEUI</source>
         <translation>No keys for this DevEUI in the key file</translation>
+    </message>
+</context>
+<context>
+    <name>ReadDevicesListModel</name>
+    <message>
+        <source>DevEUI</source>
+        <translation>DevEUI</translation>
+    </message>
+    <message>
+        <source>AppEUI</source>
+        <translation>AppEUI</translation>
+    </message>
+    <message>
+        <source>AppKey</source>
+        <translation>AppKey</translation>
+    </message>
+    <message>
+        <source>Статус</source>
+        <translation>Status</translation>
     </message>
 </context>
 <context>

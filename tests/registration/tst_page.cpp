@@ -3,6 +3,7 @@
 #include "foundation/CSettings.h"
 #include "intake/DeviceListModel.h"
 #include "intake/ScannedDevices.h"
+#include "meters/widgets/CPulseSettingsField.h"
 #include "registration/PageTestSupport.h"
 #include "registration/SettingsFieldTestHelpers.h"
 
@@ -69,6 +70,7 @@ private slots:
     void incompleteLoginSendsNothing();
     void nameDateAndCoordinates();
     void listIsCompletedAndCounted();
+    void listGoesOutInBoundedRequests();
     void statusTexts_data();
     void statusTexts();
     void serverViewShowsTheScannedDeviceOnly();
@@ -269,6 +271,60 @@ void TestPage::listIsCompletedAndCounted()
     // A was added; B was refused for its key, C was on the server before: only A is this run's.
     QTRY_COMPARE(ScannedDevices::instance()->keys(), QStringList{devA});
     QVERIFY(t.sent(Protocol::Cmd::getDevicesReq).isEmpty());
+}
+
+// Requests of at most bulkChunkSize devices, the next once the one before is answered; names
+// count on over the requests; each request's application data follows it; the counters and the
+// shown device table are refreshed once, after the last answer.
+void TestPage::listGoesOutInBoundedRequests()
+{
+    CSettings::writeValue(CSettings::bulkChunkSize, 2);
+    const auto restore = qScopeGuard([] { CSettings::writeValue(CSettings::bulkChunkSize, QVariant()); });
+    PageUnderTest t;
+    t.find<QLineEdit>("nameTemplateEdit")->setText("dev%n");
+    setGroupInUse(t.page.findChild<CPulseSettingsField*>());
+    QVERIFY(t.login());
+    t.find<QTabWidget>("pageTabs")->setCurrentIndex(1);
+    QVERIFY(t.settle());
+    // Frames before the run are left out below (clearing them would break settle()).
+    const int framesBefore = t.server.receivedFrames().size();
+    const int countersBefore = t.counters.count();
+
+    LoRaDevice withoutKey = scannedDevice("70B3D5E75E000003");
+    withoutKey.appKey.clear();
+    QSignalSpy ended(&t.page, &CIAboutDevice::devicesListEnded);
+    t.page.regDevicesList({scannedDevice("70B3D5E75E000001"), scannedDevice("70B3D5E75E000002"), withoutKey,
+                           scannedDevice("70B3D5E75E000004"), scannedDevice("70B3D5E75E000005")});
+    QVERIFY(ended.wait());
+    QCOMPARE(ended.first(), QVariantList({0, 0}));
+    QTRY_VERIFY(t.server.receivedCommands().mid(framesBefore).contains(Protocol::Cmd::serverInfoReq));
+
+    QStringList exchange;
+    for (const QJsonObject& request : t.server.receivedObjects().mid(framesBefore)) {
+        const QString cmd = request.value(Protocol::Key::cmd).toString();
+        QStringList devEuis;
+        const QString listKey = cmd == Protocol::Cmd::manageDeviceAppdataReq ? Protocol::Key::dataList
+                                                                             : Protocol::Key::devicesList;
+        for (const QJsonValue& device : request.value(listKey).toArray())
+            devEuis << device.toObject().value(Protocol::Key::devEui).toString().right(1) + ':' +
+                           device.toObject().value(Protocol::Key::devName).toString();
+        exchange << cmd + ' ' + devEuis.join(',');
+    }
+    // The table's refreshes are checked below.
+    exchange = exchange.filter(QRegularExpression(QStringLiteral("^(?!get_devices_req)")));
+    QCOMPARE(exchange, QStringList({"manage_devices_req 1:dev1,2:dev2",
+                                    "manage_device_appdata_req 1:,2:", "manage_devices_req 3:,4:dev3",
+                                    "manage_device_appdata_req 3:,4:", "manage_devices_req 5:dev4",
+                                    "manage_device_appdata_req 5:", "server_info_req "}));
+    // The table tab is open: the whole list is asked for once, after the run's counters.
+    QTRY_VERIFY(t.server.receivedCommands().mid(framesBefore).contains(Protocol::Cmd::getDevicesReq));
+    const QStringList commands = t.server.receivedCommands().mid(framesBefore);
+    QCOMPARE(
+        commands.indexOf(Protocol::Cmd::getDevicesReq, commands.indexOf(Protocol::Cmd::manageDevicesReq)),
+        commands.indexOf(Protocol::Cmd::serverInfoReq) + 1);
+    t.find<QTabWidget>("pageTabs")->setCurrentIndex(0);
+    QVERIFY(t.settle());
+    QVERIFY(t.counters.count() >= countersBefore + 2);
 }
 
 void TestPage::statusTexts_data()
