@@ -88,10 +88,14 @@ QVariant CSettings::readValue(const CSettings::ESettings& key, const QVariant& d
     QVariant result;
     if (!name.isEmpty())
         result = instance()->value(name, defaultValue);
-    if (key == serverPassword)
+    if (key == serverPassword) {
         DEBUG_LOG << name << DebugLog::hidden(result.toString());
-    else
-        DEBUG_LOG << name << result;
+    } else {
+        // Stored presets are a long JSON text: the log gets its start.
+        QString shown;
+        QDebug(&shown) << result;
+        DEBUG_LOG << name << DebugLog::brief(shown);
+    }
     return result;
 }
 

@@ -154,7 +154,7 @@ ScanResult ScanDecoder::decode(const QByteArray& scan)
         // Labels written with CR LF line ends: the CR belongs to the line end, not to the value.
         if (line.endsWith(carriageReturn))
             line.chop(1);
-        DEBUG_LOG << line;
+        DEBUG_LOG << DebugLog::brief(line);
         if (line.isEmpty())
             continue;
         if (!line.contains(QLatin1Char('=')) && !line.contains(QLatin1Char(' ')))

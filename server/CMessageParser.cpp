@@ -346,9 +346,8 @@ void CMessageParser::readLargeFrame(const QString& msg)
     const quint64 job = ++m_lastJob;
     DEBUG_LOG << "large frame received:" << msg.size() << "characters, read off the GUI thread";
     m_inbox.enqueue(Inbound{job, QString(), false, nullptr});
-    // The destructor waits for the task, so the parser outlives it. The task holds the only copy of the text
-    // once the event that brought it is gone, so the text's memory is given back as soon as it has been
-    // converted.
+    // The destructor waits for the task, so the parser outlives it. The task shares the text
+    // (no copy) and hands it on with the result; its memory goes once the answer is handled.
     m_readers.start([this, job, text = msg]() mutable {
         std::shared_ptr<const LargeFrame> frame =
             std::make_shared<LargeFrame>(LargeFrameReader::read(std::move(text)));

@@ -34,12 +34,15 @@ struct LargeFrame
 };
 
 // Reads one received frame, on any thread. A "get_devices_resp" is read with a streaming JSON
-// parser (RapidJSON's, over the text's own UTF-16) straight into the rows of the device table; everything else, and any text the fast
-// parser does not take, goes through the same checks (and the same diagnostic lines) as every
-// frame read on the GUI thread, so a large frame is accepted or refused exactly as a small one.
+// parser (RapidJSON's SAX reader, over the text's own UTF-16: nothing is converted and no
+// document is built) straight into the rows of the device table; everything else, and any text
+// the streaming parser does not take, goes through the same checks (and the same diagnostic
+// lines) as every frame read on the GUI thread, so a large frame is accepted or refused exactly
+// as a small one.
 class LargeFrameReader
 {
 public:
-    // Takes the text by value: once it has been converted, its memory is given back.
+    // Takes the text by value: a device list keeps it (shared, not copied) for its elements,
+    // anything else lets it go once read.
     static LargeFrame read(QString text);
 };

@@ -180,7 +180,7 @@ void CScanerSettings::decodePendingScan()
         return;
     // Taken out first: a receiver may run an event loop in which the next scan arrives.
     const QByteArray scan = std::exchange(m_pendingScan, QByteArray());
-    DEBUG_LOG << ScanDecoder::scanText(scan);
+    DEBUG_LOG << DebugLog::brief(ScanDecoder::scanText(scan));
 
     const ScanResult result = ScanDecoder::decode(scan);
     if (result.isSerialNumber()) {

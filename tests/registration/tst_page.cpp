@@ -8,6 +8,7 @@
 #include "registration/PageTestSupport.h"
 #include "registration/SettingsFieldTestHelpers.h"
 
+#include <QAbstractItemModelTester>
 #include <QFileDialog>
 #include <QPushButton>
 #include <QTabWidget>
@@ -77,6 +78,7 @@ private slots:
     void serverViewShowsTheScannedDeviceOnly();
     void refusedDeviceShowsWhatServerHolds();
     void tableAndDeletion();
+    void largeListFillsTheTable();
     void failedDeletionIsShown();
     void requestsFile();
     void requestsFileStops();
@@ -405,6 +407,32 @@ void TestPage::refusedDeviceShowsWhatServerHolds()
     QCOMPARE(t.sent(Protocol::Cmd::getDevicesReq).last().value("select").toObject().value("devEui_list"),
              QJsonValue(QJsonArray{devB}));
     QVERIFY(ScannedDevices::instance()->keys().isEmpty());
+}
+
+// A list large enough to be read off the GUI thread fills the table as a small one does.
+void TestPage::largeListFillsTheTable()
+{
+    PageUnderTest t;
+    constexpr int devices = 3000;
+    for (int i = 0; i < devices; ++i)
+        t.store.hold(QStringLiteral("70B3D5E75E%1").arg(i, 6, 16, QLatin1Char('0')).toUpper(),
+                     {{"devName", QStringLiteral("Счётчик воды, подъезд %1").arg(i)},
+                      {"class", "CLASS_A"},
+                      {"rxWindow", 2}});
+    QVERIFY(t.login());
+    QSignalSpy rows(CMessageParser::instance(), &CMessageParser::deviceRowsList);
+    auto* table = t.find<QTableView>("deviceTable");
+    QAbstractItemModelTester tester(table->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+    t.find<QTabWidget>("pageTabs")->setCurrentIndex(1);
+    QTRY_COMPARE(table->model()->rowCount(), devices);
+    QCOMPARE(rows.count(), 1); // the list came as rows, not as a document
+    const QAbstractItemModel* model = table->model();
+    QCOMPARE(model->index(1234, DeviceListModel::nameColumn).data().toString(),
+             QStringLiteral("Счётчик воды, подъезд 1234"));
+    QCOMPARE(model->index(1234, DeviceListModel::devEuiColumn).data().toString(),
+             QStringLiteral("70B3D5E75E0004D2"));
+    QCOMPARE(model->index(1234, DeviceListModel::actionColumn).data(Qt::UserRole).toString(),
+             QStringLiteral("70B3D5E75E0004D2"));
 }
 
 void TestPage::tableAndDeletion()
