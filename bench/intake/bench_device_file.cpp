@@ -5,7 +5,6 @@
 #include "intake/ReadDevicesListModel.h"
 #include "intake/widgets/DevicesFileLoader.h"
 
-#include <QApplication>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -110,13 +109,3 @@ BENCHMARK(BM_MatchResults)
     ->UseRealTime();
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

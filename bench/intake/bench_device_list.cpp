@@ -2,7 +2,7 @@
 #include "intake/DeviceListModel.h"
 #include "server/Protocol.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QJsonArray>
 #include <QJsonObject>
@@ -62,13 +62,3 @@ void BM_ParseAndShow(benchmark::State& state)
 BENCHMARK(BM_ParseAndShow)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -4,7 +4,7 @@
 #include "registration/JournalModel.h"
 #include "registration/widgets/JournalView.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -77,13 +77,3 @@ void BM_RecordWhileShown(benchmark::State& state)
 BENCHMARK(BM_RecordWhileShown)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
