@@ -9,6 +9,7 @@ packages=(
     rapidjson-dev
     qttools5-dev qttools5-dev-tools
     xvfb xauth fonts-dejavu-core openssl desktop-file-utils
+    python3  # the tests read exported CSV files back with Python's csv module
 )
 if [ "${RAVLO_WITH_BENCH:-0}" = 1 ]; then
     packages+=(libbenchmark-dev)
