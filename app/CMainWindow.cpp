@@ -53,6 +53,9 @@ CMainWindow::CMainWindow(CScanerSettings* scanner, QWidget* parent) : QMainWindo
     connect(m_topPanel, &CTopPanel::closeProgramm, this, &CMainWindow::restartApp);
     connect(CMessageParser::instance(), &CMessageParser::serverInfoResp, m_topPanel,
             &CTopPanel::countDevicesOnServer);
+    // The panels need more than the first 640 x 480; take the size the window will be shown
+    // with before placing it, or it grows past the screen's right edge when it appears.
+    resize(size().expandedTo(minimumSizeHint()));
     moveToCenter();
 }
 

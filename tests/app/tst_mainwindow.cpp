@@ -26,6 +26,7 @@ private slots:
     void operatorLogsInAndRemovesAddedDevices();
     void sendDataButtonReusesOneDialog();
     void staysOnScreen();
+    void placedAtTheSizeItIsShownWith();
     void languageChoiceStoresCodeAndRestarts_data();
     void languageChoiceStoresCodeAndRestarts();
 };
@@ -142,6 +143,17 @@ void TestMainWindow::staysOnScreen()
     QMetaObject::invokeMethod(&window, "moveToCenter");
     const QPoint wanted = available.center() - QPoint(480, 216);
     QCOMPARE(window.pos(), QPoint(qMax(available.left(), wanted.x()), qMax(available.top(), wanted.y())));
+}
+
+// The window is placed with the size it appears with: showing it does not grow it past where
+// it was placed for.
+void TestMainWindow::placedAtTheSizeItIsShownWith()
+{
+    CMainWindow window;
+    const QSize placed = window.size();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(window.size(), placed);
 }
 
 void TestMainWindow::languageChoiceStoresCodeAndRestarts_data()
