@@ -8,6 +8,10 @@
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 output="${1:-$root/docs/registration-page.png}"
+# RAVLO_SCREENSHOT_LANGUAGE=ru shows the program in Russian (default: en).
+language="${RAVLO_SCREENSHOT_LANGUAGE:-en}"
+# The buttons' mnemonics in that language: Connect and Add.
+if [ "$language" = ru ]; then connect_key=alt+Cyrillic_pe add_key=alt+Cyrillic_de; else connect_key=alt+c add_key=alt+a; fi
 
 packages=(imagemagick xdotool x11-utils xvfb xauth python3 util-linux)
 missing=()
@@ -62,7 +66,7 @@ PY
 pids+=("$!")
 for _ in $(seq 50); do [ -e "$work/pty" ] && break; sleep 0.1; done
 
-# The program starts in a directory of its own with the connection filled in, in English.
+# The program starts in a directory of its own with the connection filled in.
 cat >"$work/settings.cfg" <<CFG
 [General]
 serverIpPort=127.0.0.1:$port
@@ -70,7 +74,7 @@ serverLogin=operator
 serverPassword=ravlo
 rememberme=true
 wsProtocol=0
-language=en
+language=$language
 CFG
 (cd "$work" && exec unshare -m --propagation private sh -c \
     "mount --bind '$(cat "$work/pty")' /dev/ttyS0 && exec '$root/build/ravlo'") >"$work/ravlo.log" 2>&1 &
@@ -86,13 +90,13 @@ done
 [ -n "$window" ] || { echo "screenshot.sh: the program's window did not appear" >&2; cat "$work/ravlo.log" >&2; exit 1; }
 xdotool windowfocus --sync "$window"
 sleep 1
-xdotool key --window "$window" alt+c # Connect
+xdotool key --window "$window" "$connect_key"
 for _ in $(seq 100); do grep -q 'cmd=server_info_resp' "$work/sim.log" && break; sleep 0.1; done
 sleep 1
 touch "$work/scan"
 for _ in $(seq 100); do grep -q 'cmd=get_devices_resp' "$work/sim.log" && break; sleep 0.1; done
 sleep 1
-xdotool key --window "$window" alt+a # Add
+xdotool key --window "$window" "$add_key"
 for _ in $(seq 100); do grep -q 'cmd=manage_devices_resp' "$work/sim.log" && break; sleep 0.1; done
 sleep 2
 
