@@ -1,3 +1,4 @@
+#include "WindowTestSupport.h"
 #include "app/CLeftPanel.h"
 #include "app/CMainWindow.h"
 #include "common/LoopbackServer.h"
@@ -25,14 +26,6 @@ namespace {
 
 const QString appEui = QStringLiteral("0102030405060708");
 const QString appKey = QStringLiteral("2B7E151628AED2A6ABF7158809CF4F3C");
-
-template <typename T> T* find(QWidget& parent, const char* name)
-{
-    T* child = parent.findChild<T*>(QLatin1String(name));
-    if (!child)
-        qFatal("no widget %s", name);
-    return child;
-}
 
 QString devEuiOf(int n)
 {
@@ -82,23 +75,6 @@ public:
 private:
     QTimer m_poll;
 };
-
-// The operator logs in through the connection panel.
-void logIn(CMainWindow& window, const SimProcess& sim)
-{
-    const QPair<const char*, QString> inputs[] = {
-        {"serverAddressEdit", QStringLiteral("127.0.0.1:%1").arg(sim.url.port())},
-        {"serverLoginEdit", QStringLiteral("operator")},
-        {"serverPasswordEdit", QStringLiteral("ravlo")}};
-    for (const auto& input : inputs) {
-        auto* edit = find<QLineEdit>(window, input.first);
-        edit->clear();
-        QTest::keyClicks(edit, input.second);
-    }
-    find<QComboBox>(window, "serverProtocolCombo")->setCurrentIndex(1); // "ws"
-    QTest::mouseClick(find<QPushButton>(window, "serverConnectButton"), Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(CServerClient::instance()->clientState(), EClientStates::ready, 10000);
-}
 
 int simCount(const SimProcess& sim, const QString& direction, const QString& cmd)
 {

@@ -1,3 +1,4 @@
+#include "WindowTestSupport.h"
 #include "app/CMainWindow.h"
 #include "common/TestRegistry.h"
 #include "foundation/CSettings.h"
@@ -49,37 +50,12 @@ struct PtyScannerPanel : CScanerSettings
     }
 };
 
-template <typename T> T* find(QWidget& parent, const char* name)
-{
-    T* child = parent.findChild<T*>(QLatin1String(name));
-    if (!child)
-        qFatal("no widget %s", name);
-    return child;
-}
-
 int rowOf(const QAbstractItemModel* model, const QString& devEui)
 {
     for (int row = 0; row < model->rowCount(); ++row)
         if (model->index(row, 1).data().toString() == devEui)
             return row;
     return -1;
-}
-
-// The operator logs in through the connection panel.
-void logIn(CMainWindow& window, const SimProcess& sim, const QString& password = QStringLiteral("ravlo"))
-{
-    const QPair<const char*, QString> inputs[] = {
-        {"serverAddressEdit", QStringLiteral("127.0.0.1:%1").arg(sim.url.port())},
-        {"serverLoginEdit", QStringLiteral("operator")},
-        {"serverPasswordEdit", password}};
-    for (const auto& input : inputs) {
-        auto* edit = find<QLineEdit>(window, input.first);
-        edit->clear();
-        QTest::keyClicks(edit, input.second);
-    }
-    find<QComboBox>(window, "serverProtocolCombo")->setCurrentIndex(1); // "ws"
-    QTest::mouseClick(find<QPushButton>(window, "serverConnectButton"), Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(CServerClient::instance()->clientState(), EClientStates::ready, 10000);
 }
 
 bool simLogged(const SimProcess& sim, const QString& pattern)
