@@ -1,5 +1,7 @@
 #include "foundation/JsonGuard.h"
 
+#include <QRandomGenerator>
+
 #include <cstring>
 #include <string>
 
@@ -163,6 +165,12 @@ QString keyText(const char* key, std::size_t length)
 }
 
 } // namespace
+
+std::uint64_t JsonGuardDetail::hashSeed()
+{
+    static const std::uint64_t seed = QRandomGenerator::system()->generate64();
+    return seed;
+}
 
 QString RepeatedJsonKey::description() const
 {

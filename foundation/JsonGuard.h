@@ -5,9 +5,13 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string_view>
 #include <vector>
+
+namespace JsonGuardDetail {
+// A random value drawn once per process.
+std::uint64_t hashSeed();
+} // namespace JsonGuardDetail
 
 // The keys of every JSON object still open while a text is read, each object's own set, so that
 // a key repeated within one object is seen as soon as it comes. Keys are compared as the reader
@@ -35,7 +39,7 @@ public:
         if (m_objects.empty())
             return true;
         const std::basic_string_view<Ch> view(key, length);
-        const std::size_t hash = std::hash<std::basic_string_view<Ch>>{}(view);
+        const std::size_t hash = hashOf(key, length);
         Object& object = m_objects.back();
         if (object.index.empty()) {
             for (std::size_t i = object.firstEntry; i < m_entries.size(); ++i)
@@ -73,6 +77,15 @@ private:
         std::vector<std::uint32_t> index; // open addressing: entry number + 1, 0 for a free slot
     };
 
+    // FNV-1a, inline: keys are short, and a streaming parser hands over millions of them.
+    // Seeded per process, so that a sender cannot choose keys that all land in one slot.
+    std::size_t hashOf(const Ch* key, std::size_t length) const
+    {
+        std::uint64_t hash = m_seed;
+        for (std::size_t i = 0; i < length; ++i)
+            hash = (hash ^ std::uint64_t(key[i])) * 1099511628211ull;
+        return std::size_t(hash);
+    }
     std::basic_string_view<Ch> keyAt(std::size_t entry) const
     {
         return std::basic_string_view<Ch>(m_text.data() + m_entries[entry].start, m_entries[entry].length);
@@ -105,6 +118,7 @@ private:
             addToIndex(object, i);
     }
 
+    const std::uint64_t m_seed = JsonGuardDetail::hashSeed();
     std::vector<Entry> m_entries;
     std::vector<Ch> m_text;
     std::vector<Object> m_objects;
