@@ -1,6 +1,7 @@
 #include "registration/LoRaPresetJson.h"
 
 #include "foundation/DebugLog.h"
+#include "foundation/JsonGuard.h"
 #include "server/JsonText.h"
 
 #include <QJsonDocument>
@@ -58,21 +59,45 @@ private:
 
 } // namespace
 
-QJsonArray LoRaPresetJson::readStored(const QString& storedText)
+LoRaPresetJson::Stored LoRaPresetJson::checkStored(const QString& storedText)
 {
+    Stored stored;
+    const QByteArray utf8 = storedText.toUtf8();
+    // Qt's parser keeps only the last of repeated keys and loses the memory of the others.
+    const RepeatedJsonKey repeated = JsonGuard::findRepeatedKey(utf8);
+    if (repeated.found) {
+        DEBUG_LOG << "presets:" << repeated.description() << ", read as an empty list";
+        constexpr int shownCharacters = 40;
+        stored.problem = Stored::Problem::repeatedKey;
+        stored.repeatedKey = repeated.key.size() > shownCharacters
+                                 ? repeated.key.left(shownCharacters) + QStringLiteral("...")
+                                 : repeated.key;
+        return stored;
+    }
     QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(storedText.toUtf8(), &error);
+    const QJsonDocument document = QJsonDocument::fromJson(utf8, &error);
     if (document.isArray()) {
         DEBUG_LOG << "presets: array";
-        return document.array();
+        stored.presets = document.array();
+        return stored;
     }
-    if (document.isNull())
-        DEBUG_LOG << "presets: null" << (storedText.isEmpty() ? QString() : error.errorString());
-    else if (document.isObject())
+    if (storedText.isEmpty()) {
+        DEBUG_LOG << "presets: null";
+        return stored;
+    }
+    if (document.isNull()) {
+        DEBUG_LOG << "presets: null" << error.errorString();
+        stored.problem = Stored::Problem::notJson;
+    } else {
         DEBUG_LOG << "presets: object, read as an empty list";
-    else if (document.isEmpty())
-        DEBUG_LOG << "presets: empty";
-    return QJsonArray();
+        stored.problem = Stored::Problem::notArray;
+    }
+    return stored;
+}
+
+QJsonArray LoRaPresetJson::readStored(const QString& storedText)
+{
+    return checkStored(storedText).presets;
 }
 
 QString LoRaPresetJson::toStoredText(const QJsonArray& presets)

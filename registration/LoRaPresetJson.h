@@ -56,7 +56,25 @@ public:
         bool found() const { return !tag.isEmpty(); }
     };
 
-    // The stored array; any text that is not a JSON array reads as an empty list.
+    // What a stored text holds: the presets, or why it cannot be read. An empty text holds no
+    // presets and is not refused; any other text that is not a JSON array, or repeats a key in
+    // one of its objects, is refused and reads as an empty list.
+    struct Stored
+    {
+        enum class Problem
+        {
+            none,
+            notJson,
+            notArray,
+            repeatedKey
+        };
+        QJsonArray presets;
+        Problem problem = Problem::none;
+        QString repeatedKey; // shortened for a message
+        bool refused() const { return problem != Problem::none; }
+    };
+    static Stored checkStored(const QString& storedText);
+    // The presets of checkStored.
     static QJsonArray readStored(const QString& storedText);
     static QString toStoredText(const QJsonArray& presets);
 

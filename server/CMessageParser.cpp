@@ -1,8 +1,10 @@
 #include "server/CMessageParser.h"
 
 #include "foundation/DebugLog.h"
+#include "foundation/JsonGuard.h"
 #include "server/CServerClient.h"
 #include "server/DeviceKeyRules.h"
+#include "server/FrameCommand.h"
 #include "server/FrequencyPlans.h"
 #include "server/JsonText.h"
 #include "server/LargeFrameReader.h"
@@ -60,29 +62,39 @@ CMessageParser::~CMessageParser()
     m_readers.waitForDone();
 }
 
-bool CMessageParser::parseFrame(const QByteArray& utf8, QJsonObject& object)
+CMessageParser::FrameCheck CMessageParser::checkFrame(const QByteArray& utf8, QJsonObject& object)
 {
+    const RepeatedJsonKey repeated = JsonGuard::findRepeatedKey(utf8);
+    if (repeated.found) {
+        DEBUG_LOG << "frame refused," << repeated.description() << "(" << utf8.size() << "bytes)";
+        return FrameCheck::repeatedKey;
+    }
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(utf8, &error);
     if (error.error != QJsonParseError::NoError) {
         DEBUG_LOG << "Json parsing error[" + QString::number(error.error) + "], offset[" +
                          QString::number(error.offset) + "]";
-        return false;
+        return FrameCheck::malformed;
     }
     if (document.isArray()) {
         DEBUG_LOG << "jsonDoc is an array -> " << excerpt(utf8);
-        return false;
+        return FrameCheck::malformed;
     }
     if (document.isNull()) {
         DEBUG_LOG << "failed to create to JSON doc ->" << excerpt(utf8);
-        return false;
+        return FrameCheck::malformed;
     }
     if (!document.isObject()) {
         DEBUG_LOG << "json doc is not an object";
-        return false;
+        return FrameCheck::malformed;
     }
     object = document.object();
-    return true;
+    return FrameCheck::accepted;
+}
+
+bool CMessageParser::parseFrame(const QByteArray& utf8, QJsonObject& object)
+{
+    return checkFrame(utf8, object) == FrameCheck::accepted;
 }
 
 void CMessageParser::setLargeFrameSize(int characters)
@@ -379,6 +391,9 @@ void CMessageParser::handleLargeFrame(const LargeFrame& frame)
     switch (frame.kind) {
     case LargeFrame::Kind::dropped:
         break;
+    case LargeFrame::Kind::refused:
+        forgetRequestOfRefused(frame.command);
+        break;
     case LargeFrame::Kind::object:
         handleFrameObject(frame.object);
         break;
@@ -391,9 +406,37 @@ void CMessageParser::handleLargeFrame(const LargeFrame& frame)
 void CMessageParser::handleFrameText(const QString& msg)
 {
     // Each frame is parsed once here; the handlers work on the parsed object.
+    const QByteArray utf8 = msg.toUtf8();
     QJsonObject object;
-    if (parseObject(msg, object))
+    switch (checkFrame(utf8, object)) {
+    case FrameCheck::accepted:
         handleFrameObject(object);
+        break;
+    case FrameCheck::repeatedKey:
+        forgetRequestOfRefused(FrameCommand::of(utf8));
+        break;
+    case FrameCheck::malformed:
+        break;
+    }
+}
+
+void CMessageParser::forgetRequestOfRefused(const QString& cmd)
+{
+    // The server answers in the order of the requests: the refused answer was the oldest
+    // waiting request's, and the next answer belongs to the one after it.
+    if (cmd == Protocol::Cmd::getDevicesResp && !m_pendingQueries.isEmpty()) {
+        const PendingQuery query = m_pendingQueries.dequeue();
+        DEBUG_LOG << "get_devices_resp refused: the query for"
+                  << (query.wholeList ? QStringLiteral("every device") : query.devEui) << "stays unanswered";
+    } else if (cmd == Protocol::Cmd::manageDevicesResp && !m_pendingManages.isEmpty()) {
+        const PendingManage sent = m_pendingManages.dequeue();
+        DEBUG_LOG << "manage_devices_resp refused: no status for"
+                  << (sent.list ? QStringLiteral("the list sent") : sent.devEui);
+        // A list's sender learns that its request was answered, without statuses, as for an
+        // answer that holds none.
+        if (sent.list)
+            emit mngDevsRespSignal({});
+    }
 }
 
 void CMessageParser::handleFrameObject(const QJsonObject& object)

@@ -50,8 +50,16 @@ public:
     // The unsigned 32-bit DevAddr of a "devAddress" number; 0 for anything that is not one.
     static quint32 devAddressFromJson(const QJsonValue& value);
 
-    // The checks every received frame passes: a JSON object, with the reason in the log
-    // when it is not one.
+    // The checks every received frame passes: a JSON object none of whose objects repeats a
+    // key, with the reason in the log when it is not one. A repeated key is refused before Qt's
+    // parser sees the text: it keeps only the last value and loses the memory of the others.
+    enum class FrameCheck
+    {
+        accepted,
+        malformed,
+        repeatedKey
+    };
+    static FrameCheck checkFrame(const QByteArray& utf8, QJsonObject& object);
     static bool parseFrame(const QByteArray& utf8, QJsonObject& object);
 
     // Received frames of at least this many characters are read off the GUI thread; the
@@ -136,6 +144,8 @@ private:
     void handleLargeFrame(const LargeFrame& frame);
     void handleFrameText(const QString& msg);
     void handleFrameObject(const QJsonObject& object);
+    // A refused answer still answers its request: the next answer must not be taken for it.
+    void forgetRequestOfRefused(const QString& cmd);
     void handleDeviceRows(const LargeFrame& frame);
     void emitDeviceOfRows(const ServerDeviceRows& rows, const std::function<QJsonObject(int)>& elementAt,
                           const QString& devEui);

@@ -1,5 +1,6 @@
 #include "server/FrameSummary.h"
 
+#include "foundation/JsonGuard.h"
 #include "server/Protocol.h"
 
 #include <QJsonArray>
@@ -26,8 +27,10 @@ QString frameSummary(const QString& frame, qint64 utf8Bytes)
 {
     QString command;
     int entries = -1;
-    if (frame.size() <= parsedSize) {
-        const QJsonObject object = QJsonDocument::fromJson(frame.toUtf8()).object();
+    const QByteArray utf8 = frame.size() <= parsedSize ? frame.toUtf8() : QByteArray();
+    // A text with a repeated key is only searched: Qt's parser would lose memory on it.
+    if (frame.size() <= parsedSize && !JsonGuard::findRepeatedKey(utf8).found) {
+        const QJsonObject object = QJsonDocument::fromJson(utf8).object();
         command = object.value(Protocol::Key::cmd).toString();
         for (const QString& key : {Protocol::Key::devicesList, Protocol::Key::dataList})
             if (object.value(key).isArray())

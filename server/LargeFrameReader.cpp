@@ -1,6 +1,9 @@
 #include "server/LargeFrameReader.h"
 
+#include "foundation/DebugLog.h"
+#include "foundation/JsonGuard.h"
 #include "server/CMessageParser.h"
+#include "server/FrameCommand.h"
 #include "server/Protocol.h"
 
 #include <QJsonDocument>
@@ -60,15 +63,15 @@ public:
         if (index < 0 || size_t(index) >= spans.size() || spans[size_t(index)].second == 0)
             return QJsonObject();
         // One element is small: Qt's own reading of it gives exactly the values a Qt-parsed
-        // list would have given.
+        // list would have given. Its keys were checked with the whole frame: none repeats.
         const auto span = spans[size_t(index)];
         return QJsonDocument::fromJson(QStringView(text).mid(span.first, span.second).toUtf8()).object();
     }
 };
 
 // Follows the parser's events: the command, and for each element of the top-level
-// "devices_list" array its DevEUI and name as Qt would read them (the last of repeated keys
-// counts, a value that is not a text reads as an empty text).
+// "devices_list" array its DevEUI and name as Qt would read them (a value that is not a text
+// reads as an empty text). Stops at the first key an object repeats.
 class DeviceListHandler : public rapidjson::BaseReaderHandler<Utf16, DeviceListHandler>
 {
 public:
@@ -79,6 +82,7 @@ public:
     }
 
     bool cmdIsGetDevicesResp() const { return m_cmdIsGetDevicesResp; }
+    const RepeatedJsonKey& repeatedKey() const { return m_repeated; }
 
     bool StartObject()
     {
@@ -88,10 +92,12 @@ public:
             return false;
         if (inElementList())
             startElement(true);
+        m_keys.enterObject();
         return enter();
     }
     bool EndObject(rapidjson::SizeType)
     {
+        m_keys.leaveObject();
         --m_depth;
         if (inElementList()) {
             auto& span = m_spans.back();
@@ -121,6 +127,12 @@ public:
     }
     bool Key(const char16_t* text, rapidjson::SizeType length, bool)
     {
+        if (!m_keys.insert(text, length)) {
+            m_repeated.found = true;
+            m_repeated.offset = qint64(m_stream.Tell()); // just after the key, in characters
+            m_repeated.key = QString(reinterpret_cast<const QChar*>(text), int(length));
+            return false;
+        }
         m_key = Member::other;
         if (m_depth == 1) {
             if (equals(text, length, Protocol::Key::cmd))
@@ -181,7 +193,7 @@ private:
             m_cmdIsGetDevicesResp = text && equals(text, length, Protocol::Cmd::getDevicesResp);
             break;
         case Member::devicesList:
-            // A repeated list replaces the one before; one that is not an array holds no devices.
+            // A list that is not an array holds no devices.
             m_rows.clear();
             m_spans.clear();
             m_listDepth = -1;
@@ -212,10 +224,12 @@ private:
     ServerDeviceRows& m_rows;
     std::vector<std::pair<int, int>>& m_spans;
     int m_depth = 0;
-    int m_listDepth = -1; // depth inside the top-level "devices_list" array, while in it
+    int m_listDepth = -1;         // depth inside the top-level "devices_list" array, while in it
     Member m_key = Member::other; // what the next value is
     bool m_rootIsObject = false;
     bool m_cmdIsGetDevicesResp = false;
+    JsonObjectKeys<char16_t> m_keys;
+    RepeatedJsonKey m_repeated;
 };
 
 LargeFrame readWithQt(const QString& text)
@@ -223,8 +237,17 @@ LargeFrame readWithQt(const QString& text)
     LargeFrame frame;
     const QByteArray utf8 = text.toUtf8();
     frame.bytes = utf8.size();
-    if (CMessageParser::parseFrame(utf8, frame.object))
+    switch (CMessageParser::checkFrame(utf8, frame.object)) {
+    case CMessageParser::FrameCheck::accepted:
         frame.kind = LargeFrame::Kind::object;
+        break;
+    case CMessageParser::FrameCheck::repeatedKey:
+        frame.kind = LargeFrame::Kind::refused;
+        frame.command = FrameCommand::of(utf8);
+        break;
+    case CMessageParser::FrameCheck::malformed:
+        break;
+    }
     return frame;
 }
 
@@ -239,6 +262,15 @@ LargeFrame LargeFrameReader::read(QString text)
     rapidjson::GenericReader<Utf16, Utf16> reader;
     const rapidjson::ParseResult result =
         reader.Parse<rapidjson::kParseValidateEncodingFlag>(stream, handler);
+    if (handler.repeatedKey().found) {
+        DEBUG_LOG << "frame refused," << handler.repeatedKey().description() << "(" << text.size()
+                  << "characters)";
+        LargeFrame frame;
+        frame.kind = LargeFrame::Kind::refused;
+        frame.bytes = text.size();
+        frame.command = FrameCommand::of(text);
+        return frame;
+    }
     // The whole text must have been read: the parser takes a NUL character for the end.
     if (result.IsError() || !stream.atEnd() || !handler.cmdIsGetDevicesResp()) {
         // Not a device list, or a text the fast parser refuses (Qt may still accept it, or

@@ -23,12 +23,14 @@ struct LargeFrame
     enum class Kind
     {
         dropped,   // not a JSON object the program can take (the reason is in the log)
+        refused,   // an object repeats a key: never given to Qt's parser (the key is in the log)
         object,    // any other answer, parsed with Qt's JSON classes
         deviceList // a "get_devices_resp", read straight into table rows
     };
     Kind kind = Kind::dropped;
     qint64 bytes = 0; // the frame's size: UTF-8 bytes, or characters for a device list
     QJsonObject object;
+    QString command; // of a refused frame, so that the request it answers is known
     ServerDeviceRows rows;
     std::shared_ptr<const DeviceListElements> elements;
 };
@@ -38,7 +40,8 @@ struct LargeFrame
 // document is built) straight into the rows of the device table; everything else, and any text
 // the streaming parser does not take, goes through the same checks (and the same diagnostic
 // lines) as every frame read on the GUI thread, so a large frame is accepted or refused exactly
-// as a small one.
+// as a small one. The streaming parser checks every object for repeated keys as it goes, so a
+// device list costs no pass of its own for that check.
 class LargeFrameReader
 {
 public:

@@ -4,11 +4,14 @@
 #include "foundation/DebugLog.h"
 #include "foundation/widgets/WidgetHelpers.h"
 #include "registration/LoRaPresetJson.h"
+#include "registration/PresetsBackup.h"
 #include "registration/widgets/CExpertSettingsField.h"
 #include "registration/widgets/COptionalSettingsField.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -56,6 +59,13 @@ CLoRaPresets::CLoRaPresets(CExpertSettingsField* expert, COptionalSettingsField*
     m_nameEdit->hide();
     m_saveButton->hide();
 
+    m_problemLabel = new QLabel;
+    m_problemLabel->setObjectName(QStringLiteral("presetsProblemLabel"));
+    m_problemLabel->setWordWrap(true);
+    m_problemLabel->setStyleSheet(QStringLiteral("color: rgb(255,0,0)"));
+    m_problemLabel->hide();
+    WIDGET::prepareInnerHLayout(layout)->addWidget(m_problemLabel);
+
     if (m_expert)
         connect(m_expert, &CAbstatractSettingsField::edited, this, &CLoRaPresets::compareExpertWithPreset);
     if (m_optional)
@@ -77,8 +87,17 @@ QString CLoRaPresets::firstItemText() const
 void CLoRaPresets::iniPresets(QString presets)
 {
     const bool customWasCurrent = m_presetsBox->currentText() == customItem;
+    const LoRaPresetJson::Stored checked = LoRaPresetJson::checkStored(presets);
+    if (checked.refused()) {
+        m_problemLabel->setText(problemText(checked));
+        m_problemLabel->show();
+        m_showsUnreadable = true;
+    } else if (m_showsUnreadable) {
+        m_problemLabel->hide();
+        m_showsUnreadable = false;
+    }
     // Nothing stored, or not a list: the box keeps what it holds.
-    const QJsonArray stored = LoRaPresetJson::readStored(presets);
+    const QJsonArray stored = checked.presets;
     if (stored.isEmpty())
         return;
 
@@ -194,8 +213,50 @@ void CLoRaPresets::createPreset()
             m_presetsBox->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive));
 }
 
+QString CLoRaPresets::problemText(const LoRaPresetJson::Stored& stored)
+{
+    using Problem = LoRaPresetJson::Stored::Problem;
+    QString reason;
+    switch (stored.problem) {
+    case Problem::repeatedKey:
+        reason = tr("ключ \"%1\" повторяется").arg(stored.repeatedKey);
+        break;
+    case Problem::notArray:
+        reason = tr("это не список");
+        break;
+    case Problem::notJson:
+    case Problem::none:
+        reason = tr("это не JSON");
+        break;
+    }
+    return tr("Сохранённые пресеты не удалось прочитать (%1). Их текст остаётся в файле настроек и будет "
+              "скопирован в отдельный файл перед первым сохранением пресета.")
+        .arg(reason);
+}
+
+bool CLoRaPresets::keepUnreadableStoredText()
+{
+    const QString storedText = storedPresetsText();
+    if (!LoRaPresetJson::checkStored(storedText).refused())
+        return true;
+    const QString backup = PresetsBackup::keep(storedText, CSettings::instance()->fileName());
+    if (backup.isEmpty()) {
+        QMessageBox::warning(this, tr("Имя пресета"),
+                             tr("Не удалось сохранить копию прежних пресетов рядом с файлом настроек: пресет "
+                                "не сохранён, прежний текст оставлен как есть."));
+        return false;
+    }
+    m_problemLabel->setText(tr("Прежний текст пресетов, который не удалось прочитать, сохранён в файл %1.")
+                                .arg(QDir::toNativeSeparators(backup)));
+    m_problemLabel->show();
+    m_showsUnreadable = false;
+    return true;
+}
+
 bool CLoRaPresets::storePresets(const QJsonArray& presets)
 {
+    if (!keepUnreadableStoredText())
+        return false;
     // The store keeps the value in memory even when the disk refuses it.
     if (CSettings::writeValue(CSettings::loraPresets, LoRaPresetJson::toStoredText(presets)))
         return true;

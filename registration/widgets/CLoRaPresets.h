@@ -10,6 +10,7 @@
 class CExpertSettingsField;
 class COptionalSettingsField;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -29,6 +30,8 @@ public:
     QComboBox* presetsBox() const { return m_presetsBox; }
     QLineEdit* nameEdit() const { return m_nameEdit; }
     QPushButton* saveButton() const { return m_saveButton; }
+    // Tells the operator about stored presets that could not be read, and where their text went.
+    QLabel* problemLabel() const { return m_problemLabel; }
 
 public slots:
     // Lists the presets of a stored text; "custom" stays the last item (and current if it was).
@@ -56,11 +59,17 @@ private:
     void switchToCustom();
     void restorePreset();
     bool storePresets(const QJsonArray& presets);
+    // A stored text that cannot be read is copied beside the settings file before anything
+    // replaces it; false (the operator is told) when no copy could be written.
+    bool keepUnreadableStoredText();
+    static QString problemText(const LoRaPresetJson::Stored& stored);
     QString firstItemText() const;
 
     QComboBox* m_presetsBox = nullptr;
     QLineEdit* m_nameEdit = nullptr;
     QPushButton* m_saveButton = nullptr;
+    QLabel* m_problemLabel = nullptr;
+    bool m_showsUnreadable = false; // the label says that the stored presets could not be read
     QPointer<CExpertSettingsField> m_expert;
     QPointer<COptionalSettingsField> m_optional;
     int m_currentPresetIndex = 0;

@@ -360,6 +360,30 @@
         <source>Не удалось записать пресеты в файл настроек: они сохранятся только до закрытия программы.</source>
         <translation>Could not write the presets to the settings file: they are kept only until the program is closed.</translation>
     </message>
+    <message>
+        <source>ключ &quot;%1&quot; повторяется</source>
+        <translation>the key &quot;%1&quot; is repeated</translation>
+    </message>
+    <message>
+        <source>это не список</source>
+        <translation>it is not a list</translation>
+    </message>
+    <message>
+        <source>это не JSON</source>
+        <translation>it is not JSON</translation>
+    </message>
+    <message>
+        <source>Сохранённые пресеты не удалось прочитать (%1). Их текст остаётся в файле настроек и будет скопирован в отдельный файл перед первым сохранением пресета.</source>
+        <translation>The stored presets could not be read (%1). Their text stays in the settings file and is copied to a file of its own before a preset is first saved.</translation>
+    </message>
+    <message>
+        <source>Не удалось сохранить копию прежних пресетов рядом с файлом настроек: пресет не сохранён, прежний текст оставлен как есть.</source>
+        <translation>Could not keep a copy of the earlier presets beside the settings file: the preset was not saved and the earlier text was left as it is.</translation>
+    </message>
+    <message>
+        <source>Прежний текст пресетов, который не удалось прочитать, сохранён в файл %1.</source>
+        <translation>The earlier presets text, which could not be read, was kept in the file %1.</translation>
+    </message>
 </context>
 <context>
     <name>CLocationSettingsField</name>

@@ -2,7 +2,9 @@
 #include "common/TestRegistry.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QJsonDocument>
+#include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
 
@@ -19,6 +21,22 @@ QString storedOnDisk()
     const QString copy = dir.filePath(QStringLiteral("copy.cfg"));
     QFile::copy(CSettings::instance()->fileName(), copy);
     return QSettings(copy, QSettings::IniFormat).value(QStringLiteral("loraPresets")).toString();
+}
+
+// The copies of stored presets that could not be read, beside the settings file.
+QStringList presetsBackups()
+{
+    const QFileInfo settings(CSettings::instance()->fileName());
+    QStringList paths;
+    for (const QString& name : settings.absoluteDir().entryList({settings.fileName() + ".presets-*.bak"}))
+        paths << settings.absoluteDir().filePath(name);
+    return paths;
+}
+
+QString fileText(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
 QStringList storedNames()
@@ -68,12 +86,16 @@ private slots:
     void editAwayFromPresetSwitchesToCustomAndBack_data();
     void editAwayFromPresetSwitchesToCustomAndBack();
     void failedWriteIsReported();
+    void unreadableStoredTextIsKeptAndReported_data();
+    void unreadableStoredTextIsKeptAndReported();
 };
 
 void TestLoRaPresets::init()
 {
     CSettings::instance()->remove(QStringLiteral("loraPresets"));
     CSettings::instance()->sync();
+    for (const QString& path : presetsBackups())
+        QFile::remove(path);
 }
 
 void TestLoRaPresets::savedPresetIsStoredListedAndApplied()
@@ -223,6 +245,54 @@ void TestLoRaPresets::failedWriteIsReported()
     QCOMPARE(page.items(), (QStringList{firstItem, "Unsaved", custom}));
     page.save(QStringLiteral("Saved"), QMessageBox::No);
     QCOMPARE(storedNames(), (QStringList{"Unsaved", "Saved"}));
+}
+
+void TestLoRaPresets::unreadableStoredTextIsKeptAndReported_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("repeated key")
+        << R"([{"preset":"A","settings":{"device":{"class":"CLASS_A","class":"CLASS_C"}}}])"
+        << R"(ключ "class" повторяется)";
+    QTest::newRow("repeated key, escaped")
+        << R"([{"preset":"A","settings":{}},{"preset":"B","pr\u0065set":"C"}])"
+        << R"(ключ "preset" повторяется)";
+    QTest::newRow("not a list") << R"({"preset":"Lost","settings":{}})"
+                                << "это не список";
+    QTest::newRow("not JSON") << R"([{"preset":"Cut)"
+                              << "это не JSON";
+}
+
+void TestLoRaPresets::unreadableStoredTextIsKeptAndReported()
+{
+    QFETCH(QString, stored);
+    QFETCH(QString, reason);
+    QVERIFY(CSettings::writeValue(CSettings::loraPresets, stored));
+    PresetPage page;
+    const QLabel* label = page.presets->problemLabel();
+    QCOMPARE(label->objectName(), QStringLiteral("presetsProblemLabel"));
+    QVERIFY(label->isVisible());
+    QVERIFY2(label->text().contains(reason), qPrintable(label->text()));
+    QCOMPARE(page.items(), (QStringList{firstItem, custom}));
+    QCOMPARE(presetsBackups(), QStringList());
+
+    // The first save copies the text aside before it replaces it, and says where it went.
+    page.choose("presetsBox", custom);
+    page.save(QStringLiteral("P1"), QMessageBox::No);
+    QCOMPARE(storedNames(), QStringList{"P1"});
+    const QStringList kept = presetsBackups();
+    QCOMPARE(kept.size(), 1);
+    QCOMPARE(fileText(kept.first()), stored);
+    QVERIFY(label->isVisible());
+    QVERIFY2(label->text().contains(QFileInfo(kept.first()).fileName()), qPrintable(label->text()));
+
+    // What it replaces now is readable: no further copy, and a new page has nothing to report.
+    page.save(QStringLiteral("P2"), QMessageBox::No);
+    QCOMPARE(storedNames(), (QStringList{"P1", "P2"}));
+    QCOMPARE(presetsBackups(), kept);
+    PresetPage reopened;
+    QVERIFY(!reopened.presets->problemLabel()->isVisible());
+    QCOMPARE(reopened.items(), (QStringList{firstItem, "P1", "P2", custom}));
 }
 
 RAVLO_REGISTER_TEST(TestLoRaPresets)

@@ -35,6 +35,8 @@ private slots:
     void sameTableAsQt();
     void otherFramesGoThroughQt_data();
     void otherFramesGoThroughQt();
+    void repeatedKeysAreRefused_data();
+    void repeatedKeysAreRefused();
 };
 
 void TestLargeFrames::sameTableAsQt_data()
@@ -51,8 +53,6 @@ void TestLargeFrames::sameTableAsQt_data()
     QTest::newRow("escaped nul") << list(R"({"devName":"a\u0000b","devEui":"x"})") << true;
     QTest::newRow("unnamed, missing, wrong types")
         << list(R"({"devName":""},{"devEui":5,"devName":[1]},{},17,"text",null,[{"devEui":"in"}])") << true;
-    QTest::newRow("repeated keys, the last counts")
-        << list(R"({"devEui":"first","devEui":"last","devName":"a","devName":"b"})") << true;
     QTest::newRow("cmd after the list")
         << R"({"devices_list":[{"devEui":"01"}],"status":true,"cmd":"get_devices_resp"})" << true;
     QTest::newRow("list not an array")
@@ -134,6 +134,63 @@ void TestLargeFrames::otherFramesGoThroughQt()
         QCOMPARE(read.object, QJsonDocument::fromJson(frame.toUtf8()).object());
     if (!logged.isEmpty())
         QVERIFY2(lines.join('\n').contains(logged), qPrintable(lines.join('\n')));
+}
+
+void TestLargeFrames::repeatedKeysAreRefused_data()
+{
+    QTest::addColumn<QString>("frame");
+    QTest::addColumn<QString>("command"); // of the refused frame
+    QTest::addColumn<QString>("logged");
+    QStringList elements;
+    for (int i = 0; i < 20000; ++i)
+        elements << QString(R"({"devEui":"%1","devName":"n%2","ABP":{"devAddress":%2}})")
+                        .arg(i, 16, 16, QChar('0'))
+                        .arg(i);
+    const QString big = '[' + elements.join(',') + ']';
+    QStringList withRepeat = elements;
+    withRepeat[15000] = R"({"devEui":"01","devName":"a","OTAA":{"appKey":"k"},"d\u0065vName":"b"})";
+    QTest::newRow("one element of a large list")
+        << devicesFrame('[' + withRepeat.join(',') + ']') << "get_devices_resp"
+        << R"(repeated key "devName")";
+    QTest::newRow("the list itself, both non-empty")
+        << R"({"cmd":"get_devices_resp","devices_list":)" + big + R"(,"devices_list":)" + big + '}'
+        << "get_devices_resp"
+        << R"(repeated key "devices_list")";
+    QTest::newRow("deep inside an element")
+        << devicesFrame(R"([{"devEui":"01","x":{"y":[{"z":1},{"z":1,"z":[2]}]}}])") << "get_devices_resp"
+        << R"(repeated key "z")";
+    QTest::newRow("cmd after the repeat") << R"({"status":true,"status":false,"cmd":"manage_devices_resp"})"
+                                          << "manage_devices_resp"
+                                          << R"(repeated key "status")";
+    QTest::newRow("other answer")
+        << R"({"cmd":"manage_devices_resp","device_add_status":[{"status":"added"}],"device_add_status":[]})"
+        << "manage_devices_resp"
+        << R"(repeated key "device_add_status")";
+    // Texts the fast parser hands to Qt's are checked there, before Qt parses them.
+    QTest::newRow("deeper than the fast parser goes")
+        << devicesFrame(R"([{"devEui":"01","x":)" + QString(100, '[') + R"({"a":1,"a":2})" +
+                        QString(100, ']') + "}]")
+        << "get_devices_resp"
+        << R"(repeated key "a")";
+    QTest::newRow("lone surrogate before the repeat")
+        << devicesFrame(R"([{"devName":"\ud800x","devEui":"01","devEui":"02"}])") << "get_devices_resp"
+        << R"(repeated key "devEui")";
+}
+
+void TestLargeFrames::repeatedKeysAreRefused()
+{
+    QFETCH(QString, frame);
+    QFETCH(QString, logged);
+    static QStringList lines;
+    lines.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext&, const QString& line) { lines << line; });
+    const LargeFrame read = LargeFrameReader::read(frame);
+    qInstallMessageHandler(previous);
+    QCOMPARE(read.kind, LargeFrame::Kind::refused);
+    QTEST(read.command, "command");
+    QVERIFY(read.rows.isEmpty());
+    QVERIFY2(lines.filter("frame refused, " + logged).size() == 1, qPrintable(lines.join('\n')));
 }
 
 RAVLO_REGISTER_TEST(TestLargeFrames)

@@ -1,4 +1,5 @@
 #include "common/LoopbackServer.h"
+#include "common/ProcessMemory.h"
 #include "common/TestRegistry.h"
 #include "server/CMessageParser.h"
 #include "server/CServerClient.h"
@@ -186,6 +187,10 @@ private slots:
     void answersFollowTheirRequests();
     void smallAnswersWaitForALargeOne();
     void loginEndForgetsWaitingRequests();
+    void refusedAnswersStillAnswerTheirRequests_data() { answersFollowTheirRequests_data(); }
+    void refusedAnswersStillAnswerTheirRequests();
+    void memoryStaysFlatOverRepeatedKeys_data() { answersFollowTheirRequests_data(); }
+    void memoryStaysFlatOverRepeatedKeys();
     void frames_data();
     void frames();
     void frequencyPlanNaming();
@@ -376,11 +381,90 @@ void TestParser::loginEndForgetsWaitingRequests()
     QVERIFY(endLoopbackSession(server));
 }
 
+// An answer in which an object repeats a key is refused before Qt's parser sees it, and still
+// answers the oldest request of its kind: the answers after it meet their own requests.
+void TestParser::refusedAnswersStillAnswerTheirRequests()
+{
+    QFETCH(bool, large);
+    readOffTheGuiThread(large);
+    LoopbackServer server;
+    QVERIFY(loginToLoopbackServer(server));
+    CMessageParser* p = CMessageParser::instance();
+    ParserLog log;
+    LoRaDevice viewed;
+    viewed.devEui = "70B3D5E75E00000A";
+    p->getDevReq(viewed);
+    p->getDevicesListReq();
+    p->mngDevsReq({unsetDevice(), unsetDevice()});
+    p->mngDevReq(unsetDevice());
+    QTRY_COMPARE(server.receivedCommands().count("manage_devices_req"), 2);
+
+    static QStringList debugLines;
+    debugLines.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext&, const QString& line) { debugLines << line; });
+    const QString a = R"({"devEui":"70b3d5e75e00000a","devName":"a"})";
+    const QString b = R"({"devEui":"70B3D5E75E00000B","devName":"b"})";
+    server.sendToClient(R"({"cmd":"get_devices_resp","devices_list":[)" + a + R"(],"devices_list":[)" + b +
+                        "]}");
+    server.sendToClient(devices('[' + a + ',' + b + ']'));
+    server.sendToClient(
+        R"({"cmd":"manage_devices_resp","device_add_status":[{"devEui":"01","status":"added",)"
+        R"("st\u0061tus":"updated"},{"devEui":"02","status":"added"}]})");
+    server.sendToClient(
+        R"({"cmd":"manage_devices_resp","device_add_status":[{"devEui":"70B3D5E75E001234","status":"added"}]})");
+    QTRY_COMPARE(withoutCounters(log.lines).size(), 5);
+    qInstallMessageHandler(previous);
+    QCOMPARE(withoutCounters(log.lines),
+             QStringList({"list(2)", "device(devEui=70B3D5E75E00000A devName=a classCGate=1)", "statuses()",
+                          "result(70B3D5E75E001234,added)", "status(added)"}));
+    const QString lines = debugLines.join('\n');
+    QVERIFY2(lines.contains(R"(frame refused, repeated key "devices_list")"), qPrintable(lines));
+    QVERIFY2(lines.contains(R"(frame refused, repeated key "status")"), qPrintable(lines));
+    QVERIFY(endLoopbackSession(server));
+}
+
+// Qt's parser loses the memory of the earlier value of a repeated key when it is an array:
+// such frames never reach it, so a thousand of them leave the process as large as it was.
+void TestParser::memoryStaysFlatOverRepeatedKeys()
+{
+    QFETCH(bool, large);
+    readOffTheGuiThread(large);
+    ParserLog log;
+    QStringList numbers;
+    for (int i = 0; i < 5000; ++i)
+        numbers << QString::number(i);
+    const QString list = '[' + numbers.join(',') + ']';
+    const QString frame = R"({"cmd":"rx","type":"UNCONF_UP","data":)" + list + R"(,"data":)" + list + '}';
+    const auto send = [](const QString& text) { CMessageParser::instance()->processReceivedMessage(text); };
+    for (int i = 0; i < 20; ++i)
+        send(frame);
+    QVERIFY(allHandled(send, log.lines));
+    const qint64 before = residentBytes();
+    QVERIFY(before > 0);
+    for (int i = 0; i < 1000; ++i)
+        send(frame);
+    QVERIFY(allHandled(send, log.lines));
+    const qint64 grown = residentBytes() - before;
+    // Without the check the process grows by about 80 MB here.
+    QVERIFY2(grown < 16 * 1024 * 1024, qPrintable(QString("grew by %1 bytes").arg(grown)));
+    QCOMPARE(log.lines, QStringList());
+}
+
 void TestParser::frames_data()
 {
     QTest::addColumn<QStringList>("frames");
     QTest::addColumn<QStringList>("signalLines");
     QTest::addColumn<bool>("large");
+    // An object that repeats a key, anywhere, in any spelling: refused, nothing is emitted.
+    row("repeated keys",
+        {R"({"cmd":"auth_resp","status":true,"token":"a","token":"b"})",
+         R"({"cmd":"auth_resp","cmd":"auth_resp","status":true})",
+         R"({"cmd":"auth_resp","status":true,"\u0073tatus":false})",
+         R"({"cmd":"server_info_resp","status":true,"device_count":{"device_count_qelt":1,"device_count_qelt":2}})",
+         R"({"cmd":"delete_devices_resp","device_delete_status":[{"devEui":"01","status":"deleted","status":"x"}]})",
+         R"({"cmd":"manage_devices_resp","device_add_status":[{"devEui":"01","status":"added"}],"device_add_status":[]})",
+         R"({"cmd":"close_auth_resp","status":true,"x":{"y":[{"z":1,"z":[1]}]}})"});
     // Not JSON, not an object, no usable "cmd", answers without content: nothing is emitted.
     row("no usable answer",
         {"hello", R"({"cmd":"auth_resp","status":tr)", R"([{"cmd":"auth_resp","status":true}])", "42",

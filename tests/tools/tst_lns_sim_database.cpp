@@ -88,6 +88,7 @@ void TestLnsSimDatabase::damagedRowIsNamedAndSkipped_data()
     QTest::newRow("no keys") << QVariant(eui9) << QVariant(R"({"devEui":"70B3D5FFFE000009"})") << device9 << "neither OTAA nor ABP keys";
     QTest::newRow("other row's devEui") << QVariant(eui9) << QVariant(expandDevices(R"({"devEui":"$EUI1",$OTAA})")) << device9 << R"("devEui" "70B3D5FFFE000001": not the DevEUI of its row)";
     QTest::newRow("not JSON") << QVariant(eui9) << QVariant("{\"devEui\":") << device9 << "not JSON: unterminated object at offset 10";
+    QTest::newRow("repeated key") << QVariant(eui9) << QVariant(otaa(R"(,"devName":"a","d\u0065vName":"b")")) << device9 << QString(R"(repeated key "devName" at offset %1)").arg(otaa("").size() - 1 + 15);
     QTest::newRow("bad DevEUI") << QVariant("70B3D5FFFE00000Z") << QVariant(otaa("")) << "row 3" << R"(dev_eui "70B3D5FFFE00000Z": not 16 upper-case hex digits)";
     QTest::newRow("DevEUI a blob") << QVariant(eui9.toLatin1()) << QVariant(otaa("")) << "row 3" << "dev_eui is of SQLite type blob, not text";
     // clang-format on

@@ -277,6 +277,10 @@ void TestLnsSimProtocol::garbageFrames_data()
     QTest::newRow("not JSON") << "hello" << V::Cmd::error << V::Error::invalidJson;
     QTest::newRow("array") << "[1,2,3]" << V::Cmd::error << V::Error::invalidJson;
     QTest::newRow("deeply nested") << deep << V::Cmd::error << V::Error::invalidJson;
+    QTest::newRow("repeated cmd") << R"({"cmd":"server_info_req","cmd":"server_info_req"})" << V::Cmd::error << V::Error::invalidJson;
+    QTest::newRow("repeated key, escaped") << R"({"cmd":"auth_req","login":"a","l\u006fgin":"b","password":"p"})" << V::Cmd::error << V::Error::invalidJson;
+    QTest::newRow("repeated non-empty lists") << R"({"cmd":"manage_devices_req","devices_list":[{"devEui":"01"}],"devices_list":[{"devEui":"02"}]})" << V::Cmd::error << V::Error::invalidJson;
+    QTest::newRow("repeated inside a device") << R"({"cmd":"manage_devices_req","devices_list":[{"devEui":"01","OTAA":{"appKey":"a","appKey":"b"}}]})" << V::Cmd::error << V::Error::invalidJson;
     QTest::newRow("no cmd") << R"({"login":"operator"})" << V::Cmd::error << V::Error::missingCmd;
     QTest::newRow("cmd a number") << R"({"cmd":5})" << V::Cmd::error << V::Error::missingCmd;
     QTest::newRow("unknown cmd") << R"({"cmd":"reboot_req"})" << V::Cmd::error << V::Error::unknownCmd;

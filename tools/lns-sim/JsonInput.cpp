@@ -1,5 +1,7 @@
 #include "JsonInput.h"
 
+#include "foundation/JsonGuard.h"
+
 #include <QJsonDocument>
 #include <QJsonParseError>
 
@@ -7,8 +9,14 @@ namespace JsonInput {
 
 std::optional<QJsonObject> parseObject(const QByteArray& utf8, QString* problem)
 {
-    // A check for repeated keys, which QJsonDocument keeps silently (the last one wins), goes
-    // here, before fromJson.
+    // QJsonDocument keeps only the last of repeated keys and loses the memory of the earlier
+    // value when it is an array or an object: such a text never reaches it.
+    const RepeatedJsonKey repeated = JsonGuard::findRepeatedKey(utf8);
+    if (repeated.found) {
+        if (problem)
+            *problem = repeated.description();
+        return std::nullopt;
+    }
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(utf8, &error);
     if (error.error != QJsonParseError::NoError) {

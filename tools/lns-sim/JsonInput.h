@@ -12,7 +12,7 @@
 namespace JsonInput {
 
 // The object a UTF-8 JSON text holds; nullopt, with what is wrong in `problem`, when the text
-// is no JSON or holds something other than an object.
+// is no JSON, repeats a key within one of its objects or holds something other than an object.
 std::optional<QJsonObject> parseObject(const QByteArray& utf8, QString* problem = nullptr);
 
 } // namespace JsonInput
