@@ -40,6 +40,7 @@ run_target() {
     echo "$status" >"$dir/status"
 }
 
+rm -rf "$build/findings"
 echo "Fuzzing ${#targets[@]} targets for $seconds s each, $jobs at a time."
 running=0
 for target in "${targets[@]}"; do
