@@ -14,6 +14,14 @@ packages=(
 if [ "${RAVLO_WITH_BENCH:-0}" = 1 ]; then
     packages+=(libbenchmark-dev)
 fi
+# The sanitized build and the fuzz targets use clang 14 with its sanitizer and libFuzzer
+# runtimes (libclang-rt-14-dev) and its symbolizer (llvm-14) for readable reports.
+if [ "${RAVLO_WITH_SANITIZE:-0}" = 1 ] || [ "${RAVLO_WITH_FUZZ:-0}" = 1 ]; then
+    packages+=(clang-14 libclang-rt-14-dev llvm-14)
+fi
+if [ "${RAVLO_WITH_CCACHE:-0}" = 1 ]; then
+    packages+=(ccache)
+fi
 
 missing=()
 for package in "${packages[@]}"; do

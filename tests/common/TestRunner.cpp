@@ -25,6 +25,9 @@ int runRegisteredTests(int argc, char** argv)
     for (const TestFactory& makeTest : registeredTests()) {
         std::unique_ptr<QObject> test = makeTest();
         status |= QTest::qExec(test.get(), argc, argv);
+        test.reset();
+        // Objects a test left to deleteLater go before the next test starts, not never.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     return status;
 }

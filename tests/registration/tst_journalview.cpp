@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <QtTest>
 
 namespace {
@@ -62,11 +63,17 @@ void TestJournalTab::showsRecordedLinesFiltersAndExports()
 
     statusFilter->setCurrentIndex(statusFilter->findData("added"));
     QCOMPARE(shownDevEuis(table), (QStringList{"70B3D57ED0000003", "70B3D57ED0000001"}));
+    // The filter's clear button fades in and out with animations of Qt's own, which run only
+    // while events are handled: each is let finish, or it would outlive the line edit.
+    auto* clearButton = devEuiFilter->findChild<QToolButton*>();
+    QVERIFY(clearButton);
     QTest::keyClicks(devEuiFilter, "0001");
+    QTRY_COMPARE(clearButton->property("opacity").toReal(), 1.0);
     QCOMPARE(shownDevEuis(table), QStringList{"70B3D57ED0000001"});
     journal.recordDeletion("70B3D57ED0000001", "deleted");
     QCOMPARE(statusFilter->currentData().toString(), QStringLiteral("added")); // kept while the list grows
     devEuiFilter->clear();
+    QTRY_COMPARE(clearButton->property("opacity").toReal(), 0.0);
     statusFilter->setCurrentIndex(0);
     QCOMPARE(table->model()->rowCount(), 4);
 

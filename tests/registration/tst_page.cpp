@@ -516,7 +516,8 @@ void TestPage::requestsFile()
     QVERIFY(t.login());
     chooseFile(path, [&] { QTest::mouseClick(t.find<QPushButton>("openRequestsButton"), Qt::LeftButton); });
     QTRY_COMPARE(t.text("requestsStatusLabel"), QStringLiteral("Отправлено запросов: 2, пропущено строк: 5"));
-    QVERIFY(t.find<QPushButton>("stopButton")->isHidden());
+    // The last line's count is shown one step before the sender finds the end of the file.
+    QTRY_VERIFY(t.find<QPushButton>("stopButton")->isHidden());
     QVERIFY(t.settle());
     const QStringList sent = t.server.receivedFrames().filter("send_data_req");
     QCOMPARE(
