@@ -14,3 +14,20 @@ inline qint64 residentBytes()
     const QList<QByteArray> fields = statm.readAll().split(' ');
     return fields.size() > 1 ? fields.at(1).toLongLong() * qint64(sysconf(_SC_PAGESIZE)) : 0;
 }
+
+// AddressSanitizer keeps freed memory in quarantine, so there the resident size grows whether or
+// not anything leaks; its own leak check at exit looks for leaks instead.
+inline bool residentSizeShowsLeaks()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    return false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    return false;
+#else
+    return true;
+#endif
+#else
+    return true;
+#endif
+}

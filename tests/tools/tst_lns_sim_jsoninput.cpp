@@ -39,6 +39,8 @@ void TestLnsSimJsonInput::refusals()
 
 void TestLnsSimJsonInput::memoryStaysFlatOverRepeatedKeys()
 {
+    if (!residentSizeShowsLeaks())
+        QSKIP("AddressSanitizer's quarantine grows the process; its leak check covers this");
     QByteArray list = "[0";
     for (int i = 1; i < 5000; ++i)
         list += ',' + QByteArray::number(i);
