@@ -144,12 +144,18 @@ QString keyText(const char* key, std::size_t length)
     const auto* const end = at + length;
     while (at < end) {
         const unsigned lead = *at++;
-        int continuation = lead < 0x80 ? 0 : lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : -1;
-        unsigned codePoint = continuation == 0 ? lead : lead & (0x3Fu >> continuation);
+        // A stray continuation byte or a lead byte above 0xF7 starts no character.
+        int continuation = lead < 0x80   ? 0
+                           : lead < 0xC0 ? -1
+                           : lead < 0xE0 ? 1
+                           : lead < 0xF0 ? 2
+                           : lead < 0xF8 ? 3
+                                         : -1;
         if (continuation < 0 || end - at < continuation) {
             text += QChar(QChar::ReplacementCharacter);
             continue;
         }
+        unsigned codePoint = continuation == 0 ? lead : lead & (0x3Fu >> continuation);
         for (; continuation > 0; --continuation)
             codePoint = (codePoint << 6) | (*at++ & 0x3Fu);
         if (codePoint > 0x10FFFF) {

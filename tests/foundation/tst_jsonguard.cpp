@@ -40,6 +40,10 @@ void TestJsonGuard::findsRepeatedKeys_data()
     QTest::newRow("backslash before the closing quote") << QByteArray(R"({"a\\":1,"a\u005c":2})") << "a\\" << 9;
     QTest::newRow("surrogate pair and raw character") << QByteArray("{\"\xf0\x9f\x98\x80\":1,\"\\ud83d\\ude00\":2}") << QString::fromUtf8("\xf0\x9f\x98\x80") << 10;
     QTest::newRow("lone surrogates") << QByteArray(R"({"\ud800":1,"\ud800":2})") << QString(QChar(0xd800)) << 12;
+    // Bytes that are no UTF-8 are compared as they stand and named as U+FFFD.
+    QTest::newRow("stray continuation byte") << QByteArray("{\"\x80\":1,\"\x80\":2}") << QString(QChar::ReplacementCharacter) << 7;
+    QTest::newRow("lead byte above 0xF7") << QByteArray("{\"\xf8\x80\":1,\"\xf8\x80\":2}") << QString(2, QChar::ReplacementCharacter) << 8;
+    QTest::newRow("character cut short") << QByteArray("{\"\xe2\x82\":1,\"\xe2\x82\":2}") << QString(2, QChar::ReplacementCharacter) << 8;
     QTest::newRow("escaped NUL") << QByteArray(R"({"a\u0000":1,"a":2,"a\u0000":3})") << QString("a") + QChar(0) << 19;
     QTest::newRow("keys and braces inside strings") << QByteArray(R"({"a":"{\"a\":1,\"a\":2}","b":"}\"a\":[","c":"]"})") << QString() << -1;
     QTest::newRow("string values equal to keys") << QByteArray(R"({"a":"a","b":"a","c":["a","a"]})") << QString() << -1;
