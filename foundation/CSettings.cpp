@@ -1,12 +1,15 @@
 #include "foundation/CSettings.h"
 
 #include "foundation/DebugLog.h"
+#include "foundation/SettingsFileScreen.h"
 
 #include <QDir>
 #include <QFile>
 #include <QMutex>
 #include <QMutexLocker>
+#include <QSaveFile>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -47,9 +50,74 @@ QString CSettings::currentRequestsFileName = QStringLiteral("Zapros.txt");
 QString CSettings::currentResponsesFileName = QStringLiteral("Otvet.txt");
 QString CSettings::currentLastSendEui;
 
-CSettings::CSettings(const QString& filePath, QObject* parent)
-    : QSettings(filePath, QSettings::IniFormat, parent)
+struct CSettings::ScreenedFile
 {
+    QString filePath;
+    QString openPath;
+    bool backedUp = false;
+    std::shared_ptr<QTemporaryDir> cleanedCopyDir;
+};
+
+namespace {
+
+constexpr QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+
+bool writeWholeFile(const QString& path, const QByteArray& content)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+        return false;
+    file.setPermissions(ownerOnly);
+    return file.commit();
+}
+
+} // namespace
+
+CSettings::ScreenedFile CSettings::screenFile(const QString& filePath)
+{
+    ScreenedFile screened;
+    screened.filePath = filePath;
+    screened.openPath = filePath;
+    QFile file(filePath);
+    if (!file.open(QIODevice::ReadOnly))
+        return screened; // nothing to read, or Qt finds it unreadable as well
+    const ScreenedSettingsText clean = SettingsFileScreen::withoutSerializedValues(file.readAll());
+    file.close();
+    if (clean.droppedKeys.isEmpty())
+        return screened;
+
+    CRITICAL_LOG << "settings file" << filePath << "holds values this program never writes, dropped:"
+                 << clean.droppedKeys.join(QLatin1Char(' '));
+    const QString backup = backupFilePath(filePath);
+    QFile::remove(backup);
+    if (QFile::copy(filePath, backup)) {
+        QFile::setPermissions(backup, ownerOnly);
+        screened.backedUp = true;
+        if (writeWholeFile(filePath, clean.text)) {
+            DEBUG_LOG << "the original settings file is kept as" << backup;
+            return screened;
+        }
+    }
+    // The file cannot be mended in place: this run works on a cleaned copy and reports every
+    // write as failed, and the real file stays as it is.
+    DEBUG_LOG << "settings file" << filePath << "cannot be rewritten; settings are not saved in this run";
+    screened.cleanedCopyDir = std::make_shared<QTemporaryDir>();
+    const QString copy = screened.cleanedCopyDir->isValid()
+                             ? screened.cleanedCopyDir->filePath(QStringLiteral("settings.cfg"))
+                             : QString();
+    if (copy.isEmpty() || !writeWholeFile(copy, clean.text))
+        DEBUG_LOG << "no cleaned copy of the settings file could be made; stored settings are not read";
+    screened.openPath = copy;
+    return screened;
+}
+
+CSettings::CSettings(const QString& filePath, QObject* parent) : CSettings(screenFile(filePath), parent) {}
+
+CSettings::CSettings(const ScreenedFile& screened, QObject* parent)
+    : QSettings(screened.openPath, QSettings::IniFormat, parent), m_filePath(screened.filePath),
+      m_backupDone(screened.backedUp || screened.cleanedCopyDir), m_cleanedCopyDir(screened.cleanedCopyDir)
+{
+    const QString& filePath = m_filePath;
     m_unreadableOnOpen = status() == QSettings::FormatError;
     if (m_unreadableOnOpen)
         DEBUG_LOG << "settings file" << filePath
@@ -118,7 +186,7 @@ bool CSettings::store(const CSettings::ESettings& key, const QVariant& value)
     }
     backUpUnreadableFile();
     // The value stays in memory for this run either way; the caller learns whether it reached the disk.
-    const bool writable = isWritable();
+    const bool writable = isWritable() && !m_cleanedCopyDir;
     setValue(name, value);
 #ifdef Q_OS_UNIX
     // A new file is then created private from the start; an existing one keeps its
@@ -172,10 +240,10 @@ void CSettings::backUpUnreadableFile()
     if (!m_unreadableOnOpen || m_backupDone)
         return;
     m_backupDone = true;
-    const QString backup = backupFilePath(fileName());
+    const QString backup = backupFilePath(m_filePath);
     QFile::remove(backup);
-    if (QFile::copy(fileName(), backup)) {
-        QFile::setPermissions(backup, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    if (QFile::copy(m_filePath, backup)) {
+        QFile::setPermissions(backup, ownerOnly);
         DEBUG_LOG << "unreadable settings file kept as" << backup;
     } else {
         DEBUG_LOG << "could not keep a copy of the unreadable settings file as" << backup;
@@ -184,6 +252,6 @@ void CSettings::backUpUnreadableFile()
 
 void CSettings::restrictToOwner()
 {
-    if (QFile::exists(fileName()))
-        QFile::setPermissions(fileName(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    if (QFile::exists(m_filePath))
+        QFile::setPermissions(m_filePath, ownerOnly);
 }

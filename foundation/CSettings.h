@@ -3,6 +3,10 @@
 #include <QSettings>
 #include <QVariant>
 
+#include <memory>
+
+class QTemporaryDir;
+
 // The program's only persistent store: "settings.cfg" (INI) in the working directory.
 // Everything goes through readValue/writeValue; every write reaches the disk at once.
 class CSettings : public QSettings
@@ -61,13 +65,26 @@ public:
     // Stores and synchronises one key of this store (the static writeValue uses the instance).
     bool store(const CSettings::ESettings& key, const QVariant& value);
 
+    // The settings file this store stands for; files kept beside it (journal, backups) go to
+    // its folder. fileName() may name a cleaned copy instead.
+    QString filePath() const { return m_filePath; }
+
     static QString keyName(const CSettings::ESettings& key);
     static QString backupFilePath(const QString& settingsFilePath);
 
 private:
+    struct ScreenedFile;
+    CSettings(const ScreenedFile& screened, QObject* parent);
+    // Opens the file only after the values Qt cannot read safely are taken out of it (the
+    // original kept as the backup), or, when it cannot be rewritten, a cleaned copy of it.
+    static ScreenedFile screenFile(const QString& filePath);
+
     void backUpUnreadableFile();
     void restrictToOwner();
 
+    QString m_filePath;
     bool m_unreadableOnOpen = false;
     bool m_backupDone = false;
+    // Set when the store works on a cleaned copy: nothing then reaches the real file.
+    std::shared_ptr<QTemporaryDir> m_cleanedCopyDir;
 };

@@ -3,6 +3,7 @@
 #include "FuzzSupport.h"
 
 #include "foundation/CSettings.h"
+#include "foundation/SettingsFileScreen.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -21,6 +22,13 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
+    // Cutting lines out leaves the others as they were read: a screened text has nothing left
+    // to drop.
+    const ScreenedSettingsText screened =
+        SettingsFileScreen::withoutSerializedValues(FuzzSupport::bytes(data, size));
+    if (!SettingsFileScreen::withoutSerializedValues(screened.text).droppedKeys.isEmpty())
+        abort();
+
     static QTemporaryDir dir;
     static qint64 inputs = 0;
     const QString path = dir.filePath(QStringLiteral("settings.cfg"));

@@ -62,7 +62,7 @@ const QStringList CommissioningJournal::header = {
 
 QString CommissioningJournal::defaultPath()
 {
-    return QFileInfo(CSettings::instance()->fileName()).absoluteDir().filePath(fileName);
+    return QFileInfo(CSettings::instance()->filePath()).absoluteDir().filePath(fileName);
 }
 
 CommissioningJournal::CommissioningJournal(const QString& path, QObject* parent)

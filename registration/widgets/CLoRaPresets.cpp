@@ -239,7 +239,7 @@ bool CLoRaPresets::keepUnreadableStoredText()
     const QString storedText = storedPresetsText();
     if (!LoRaPresetJson::checkStored(storedText).refused())
         return true;
-    const QString backup = PresetsBackup::keep(storedText, CSettings::instance()->fileName());
+    const QString backup = PresetsBackup::keep(storedText, CSettings::instance()->filePath());
     if (backup.isEmpty()) {
         QMessageBox::warning(this, tr("Имя пресета"),
                              tr("Не удалось сохранить копию прежних пресетов рядом с файлом настроек: пресет "
@@ -260,7 +260,7 @@ bool CLoRaPresets::storePresets(const QJsonArray& presets)
     // The store keeps the value in memory even when the disk refuses it.
     if (CSettings::writeValue(CSettings::loraPresets, LoRaPresetJson::toStoredText(presets)))
         return true;
-    DEBUG_LOG << "presets not written to" << CSettings::instance()->fileName();
+    DEBUG_LOG << "presets not written to" << CSettings::instance()->filePath();
     // Still usable in this run: list it, and tell the operator it will not survive a restart.
     iniPresets(storedPresetsText());
     QMessageBox::warning(this, tr("Имя пресета"),

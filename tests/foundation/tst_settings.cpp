@@ -45,6 +45,9 @@ private slots:
     void fileIsPrivateAfterEveryWrite();
     void partlyUnreadableFileIsBackedUpBeforeFirstWrite();
     void unwritableFileIsReported();
+    void serializedValuesAreDroppedBeforeQtReadsThem_data();
+    void serializedValuesAreDroppedBeforeQtReadsThem();
+    void fileThatCannotBeMendedIsLeftAsItIs();
 };
 
 void TestSettingsStore::defaultsAndOutOfRangeMembers()
@@ -136,6 +139,91 @@ void TestSettingsStore::unwritableFileIsReported()
     QVERIFY(!store.store(CSettings::loraPresets, QStringLiteral("[]")));
     QCOMPARE(store.value(QStringLiteral("loraPresets")).toString(),
              QStringLiteral("[]")); // kept for this run
+}
+
+// A list of 0x7fffffff elements: Qt would try to reserve room for all of them.
+#define HUGE_LIST "@Variant(\\0\\0\\0\\t\\x7f\\xff\\xff\\xff)"
+
+void TestSettingsStore::serializedValuesAreDroppedBeforeQtReadsThem_data()
+{
+    QTest::addColumn<QByteArray>("lines");   // written after two ordinary keys
+    QTest::addColumn<QString>("droppedKey"); // empty: the line is kept
+    QTest::addColumn<QString>("keptValue");  // the value Qt reads from a kept line
+
+    QTest::newRow("list with a huge count") << QByteArray("k=" HUGE_LIST) << "k" << QString();
+    QTest::newRow("date and time") << QByteArray("k=@DateTime(\\0\\0\\0\\x10\\x7f\\xff)") << "k" << QString();
+    QTest::newRow("hex-escaped at sign")
+        << QByteArray("k=\\x40Variant(\\0\\0\\0\\t\\x7f\\xff\\xff\\xff)") << "k" << QString();
+    QTest::newRow("octal-escaped at sign")
+        << QByteArray("k=\\100Variant(\\0\\0\\0\\t\\x7f\\xff\\xff\\xff)") << "k" << QString();
+    QTest::newRow("hex escape past 16 bits")
+        << QByteArray("k=\\x10040Variant(\\0\\0\\0\\t\\x7f\\xff\\xff\\xff)") << "k" << QString();
+    QTest::newRow("quoted") << QByteArray("k=\"" HUGE_LIST "\"") << "k" << QString();
+    QTest::newRow("after an empty quote") << QByteArray("k=\"\" " HUGE_LIST) << "k" << QString();
+    QTest::newRow("second list element") << QByteArray("k=a, " HUGE_LIST) << "k" << QString();
+    QTest::newRow("after an escaped line end") << QByteArray("k=\\\n" HUGE_LIST) << "k" << QString();
+    QTest::newRow("in another section") << QByteArray("[other]\nk=" HUGE_LIST) << "other/k" << QString();
+    QTest::newRow("key spelt with blanks") << QByteArray("  k  =  " HUGE_LIST "  ") << "k" << QString();
+
+    QTest::newRow("byte array") << QByteArray("k=@ByteArray(abc)") << QString() << "abc";
+    QTest::newRow("escaped at sign of a text") << QByteArray("k=@@Variant(x)") << QString() << "@Variant(x)";
+    QTest::newRow("Cyrillic file name")
+        << QByteArray("k=\\x444\\x430\\x439\\x43b.txt") << QString() << QStringLiteral("файл.txt");
+    QTest::newRow("not at the start") << QByteArray("k=x@Variant(1)") << QString() << "x@Variant(1)";
+    QTest::newRow("comment line") << QByteArray(";k=" HUGE_LIST "\nk=1") << QString() << "1";
+}
+
+void TestSettingsStore::serializedValuesAreDroppedBeforeQtReadsThem()
+{
+    QFETCH(QByteArray, lines);
+    QFETCH(QString, droppedKey);
+    QFETCH(QString, keptValue);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("settings.cfg"));
+    const QString backup = CSettings::backupFilePath(path);
+    const QByteArray original = "[General]\nlanguage=ru\nheight=700\n" + lines + "\n";
+    writeFile(path, original, 0644);
+
+    if (!droppedKey.isEmpty())
+        QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(QStringLiteral("dropped: .*k")));
+    CSettings store(path);
+    QCOMPARE(store.value(QStringLiteral("language")).toString(), QStringLiteral("ru"));
+    QCOMPARE(store.value(QStringLiteral("height")).toInt(), 700);
+    if (droppedKey.isEmpty()) {
+        QCOMPARE(store.value(QStringLiteral("k")).toString(), keptValue);
+        QCOMPARE(readFile(path), original);
+        QVERIFY(!QFile::exists(backup));
+        return;
+    }
+    QVERIFY(!store.allKeys().contains(droppedKey));
+    QCOMPARE(readFile(backup), original);
+    QCOMPARE(fileMode(backup), 0600);
+    QCOMPARE(fileMode(path), 0600);
+    const QByteArray value = lines.mid(lines.lastIndexOf('=') + 1).trimmed();
+    QVERIFY(!readFile(path).contains(value));
+    QVERIFY(store.store(CSettings::width, 1280));
+    QCOMPARE(CSettings(path).value(QStringLiteral("width")).toInt(), 1280);
+    QCOMPARE(readFile(backup), original); // the first copy stays
+}
+
+void TestSettingsStore::fileThatCannotBeMendedIsLeftAsItIs()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("settings.cfg"));
+    const QByteArray original = "[General]\nlanguage=ru\nwidth=" HUGE_LIST "\n";
+    writeFile(path, original, 0600);
+    // A folder where the backup should go: no copy of the original can be kept, so the file is
+    // not rewritten either.
+    QVERIFY(QDir().mkpath(CSettings::backupFilePath(path) + QStringLiteral("/inside")));
+
+    QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(QStringLiteral("dropped: width")));
+    CSettings store(path);
+    QCOMPARE(store.filePath(), path);
+    QCOMPARE(store.value(QStringLiteral("language")).toString(), QStringLiteral("ru"));
+    QVERIFY(!store.contains(QStringLiteral("width")));
+    QVERIFY(!store.store(CSettings::language, QStringLiteral("en")));
+    QCOMPARE(store.value(QStringLiteral("language")).toString(), QStringLiteral("en")); // kept for this run
+    QCOMPARE(readFile(path), original);
 }
 
 RAVLO_REGISTER_TEST(TestSettingsStore)
