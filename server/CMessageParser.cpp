@@ -105,8 +105,8 @@ void CMessageParser::setLargeFrameSize(int characters)
 void CMessageParser::connectClientToParser()
 {
     QObject::connect(CServerClient::instance(), &QWebSocket::textMessageReceived, instance(),
-                     &CMessageParser::processReceivedMessage,
-                     Qt::ConnectionType(Qt::QueuedConnection | Qt::UniqueConnection));
+                     &CMessageParser::frameArrived,
+                     Qt::ConnectionType(Qt::DirectConnection | Qt::UniqueConnection));
     QObject::connect(CServerClient::instance(), &CServerClient::clientStateChanged, instance(),
                      &CMessageParser::onClientStateChanged, Qt::UniqueConnection);
 }
@@ -340,24 +340,47 @@ void CMessageParser::testAppdata() {}
 
 void CMessageParser::processReceivedMessage(QString msg)
 {
+    receiveFrame(msg, CServerClient::instance()->connectionNumber());
+}
+
+void CMessageParser::frameArrived(const QString& msg)
+{
+    // Stamped now, handled later: the operator may have connected elsewhere in between.
+    const quint64 connection = CServerClient::instance()->connectionNumber();
+    QMetaObject::invokeMethod(
+        this, [this, msg, connection] { receiveFrame(msg, connection); }, Qt::QueuedConnection);
+}
+
+bool CMessageParser::isOfEndedConnection(quint64 connection)
+{
+    if (connection == CServerClient::instance()->connectionNumber())
+        return false;
+    DEBUG_LOG << "frame of an ended connection dropped";
+    return true;
+}
+
+void CMessageParser::receiveFrame(const QString& msg, quint64 connection)
+{
+    if (isOfEndedConnection(connection))
+        return;
     // Answers are handled in the order they arrived: a frame that comes while a large one is
     // still being read waits for it.
     if (msg.size() >= m_largeFrameSize) {
-        readLargeFrame(msg);
+        readLargeFrame(msg, connection);
         return;
     }
     if (!m_inbox.isEmpty()) {
-        m_inbox.enqueue(Inbound{0, msg, true, nullptr});
+        m_inbox.enqueue(Inbound{0, msg, true, nullptr, connection});
         return;
     }
     handleFrameText(msg);
 }
 
-void CMessageParser::readLargeFrame(const QString& msg)
+void CMessageParser::readLargeFrame(const QString& msg, quint64 connection)
 {
     const quint64 job = ++m_lastJob;
     DEBUG_LOG << "large frame received:" << msg.size() << "characters, read off the GUI thread";
-    m_inbox.enqueue(Inbound{job, QString(), false, nullptr});
+    m_inbox.enqueue(Inbound{job, QString(), false, nullptr, connection});
     // The destructor waits for the task, so the parser outlives it. The task shares the text
     // (no copy) and hands it on with the result; its memory goes once the answer is handled.
     m_readers.start([this, job, text = msg]() mutable {
@@ -379,6 +402,8 @@ void CMessageParser::largeFrameRead(quint64 job, std::shared_ptr<const LargeFram
     }
     while (!m_inbox.isEmpty() && m_inbox.head().ready) {
         const Inbound inbound = m_inbox.dequeue();
+        if (isOfEndedConnection(inbound.connection))
+            continue;
         if (inbound.job == 0)
             handleFrameText(inbound.text);
         else

@@ -98,7 +98,11 @@ public slots:
     void getDevResp(QString msg);
     void srvInfoResp(QString msg);
     void closeAuthResp(QString msg);
+    // A frame of the connection in force.
     void processReceivedMessage(QString msg);
+    // A frame as the client's socket hands it over: it is handled on a later pass of the event
+    // loop, and dropped when another connection has begun by then.
+    void frameArrived(const QString& msg);
     void deleteDeviceResp(QString msg);
     void manageAppdataReq(QVector<QJsonDocument> pulseData);
     void manageAppdataResp(QString msg);
@@ -138,8 +142,12 @@ private:
         QString text;
         bool ready = false;
         std::shared_ptr<const LargeFrame> frame;
+        quint64 connection = 0;
     };
-    void readLargeFrame(const QString& msg);
+    void receiveFrame(const QString& msg, quint64 connection);
+    // An answer of an earlier connection must not be taken for one of this connection's.
+    static bool isOfEndedConnection(quint64 connection);
+    void readLargeFrame(const QString& msg, quint64 connection);
     void largeFrameRead(quint64 job, std::shared_ptr<const LargeFrame> frame);
     void handleLargeFrame(const LargeFrame& frame);
     void handleFrameText(const QString& msg);

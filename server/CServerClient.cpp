@@ -179,6 +179,8 @@ void CServerClient::startLogin(const CLoraAuthReq& connectionInfo)
     m_logoutTimer.stop();
     m_loggingOut = false;
     closeQuietly();
+    // From here on, answers still waiting to be handled belong to an ended connection.
+    ++m_connectionNumber;
     changeState(EClientStates::connecting);
     const int timeoutMs = CSettings::readValue(CSettings::loginTimeoutMs, defaultLoginTimeoutMs).toInt();
     m_loginTimer.setInterval(timeoutMs > 0 ? timeoutMs : defaultLoginTimeoutMs);

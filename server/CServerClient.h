@@ -72,6 +72,10 @@ public:
     QDateTime nextRetryAt() const { return m_retryTimer.isActive() ? m_nextRetryAt : QDateTime(); }
     int retryAttempt() const { return m_retryAttempt; }
 
+    // Counts the connections opened so far: a frame is of the connection whose number was
+    // current when it arrived.
+    quint64 connectionNumber() const { return m_connectionNumber; }
+
 signals:
     void clientStateChanged(EClientStates state);
     void hostError(AuthResponse error);
@@ -142,4 +146,5 @@ private:
     bool m_hadGoodLogin = false;
     // The token of the login in force, for the logout at exit.
     QString m_sessionToken;
+    quint64 m_connectionNumber = 0;
 };

@@ -77,6 +77,7 @@ private slots:
     void noRetryAfterDisconnectOrRefusal();
     void stalledServerEndsTheLogin();
     void logsOutBeforeTheProgramEnds();
+    void answerOfAnEndedConnectionIsDropped();
 };
 
 void TestConnection::sessionEnds_data()
@@ -496,4 +497,31 @@ void TestConnection::logsOutBeforeTheProgramEnds()
 }
 
 RAVLO_REGISTER_TEST(TestConnection)
+void TestConnection::answerOfAnEndedConnectionIsDropped()
+{
+    CServerClient* client = CServerClient::instance();
+    LoopbackServer first;
+    first.setServerInfo(true, 111, 0);
+    QVERIFY(loginToLoopbackServer(first));
+    QSignalSpy infos(CMessageParser::instance(), &CMessageParser::serverInfoResp);
+    QSignalSpy frames(client, &QWebSocket::textMessageReceived);
+    client->sendMessage(CMessageParser::serverInfoRequest());
+    QVERIFY(frames.wait());
+    // The answer has arrived, but the event loop has not handled it yet when the connection
+    // drops and the operator connects to another server.
+    QCOMPARE(infos.count(), 0);
+    client->abort();
+    LoopbackServer second;
+    second.setServerInfo(true, 222, 0);
+    CLoraAuthReq request;
+    request.address = second.address();
+    request.login = QStringLiteral("operator");
+    request.password = QStringLiteral("secret");
+    client->openWebSoket(request);
+    QTRY_COMPARE(client->clientState(), EClientStates::ready);
+    QCOMPARE(infos.count(), 1);
+    QCOMPARE(infos.first().first().value<CloraInfoResp>().deviceCountQelt, 222);
+    QVERIFY(endLoopbackSession(second));
+}
+
 #include "tst_connection.moc"
