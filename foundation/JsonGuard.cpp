@@ -54,8 +54,8 @@ void appendUtf8(std::string& out, unsigned codePoint)
     }
 }
 
-// The unescaped content of a string between begin and end (the quotes excluded); false for an
-// escape that is not JSON.
+// The unescaped content of a string between begin and end (the quotes excluded), as Qt's
+// parser reads it; false for a \u escape without four hexadecimal digits, which Qt refuses.
 bool unescape(const char* begin, const char* end, std::string& out)
 {
     out.clear();
@@ -104,8 +104,19 @@ bool unescape(const char* begin, const char* end, std::string& out)
             appendUtf8(out, codePoint);
             break;
         }
-        default:
-            return false;
+        default: {
+            // Qt's parser reads any other escaped byte as a character of that value, a byte
+            // above 0x7F sign-extended where char is signed; a value past 0xFFFF becomes two
+            // code units by Qt's surrogate arithmetic. The key must read the same here.
+            const unsigned value = unsigned(int(*at));
+            if (value < 0x10000) {
+                appendUtf8(out, value);
+            } else {
+                appendUtf8(out, ((value >> 10) + 0xD7C0u) & 0xFFFFu);
+                appendUtf8(out, (value % 0x400u) + 0xDC00u);
+            }
+            break;
+        }
         }
     }
     return true;
